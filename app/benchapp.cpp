@@ -1,0 +1,45 @@
+#include "app/benchapp.h"
+
+#include <commctrl.h>
+
+#include "mainwnd/maindlg.h"
+
+const char kInstanceMutexName[] = "ORVANEzelBrPrevInstance";
+
+BOOL CBenchApp::InitInstance() {
+    // Up-downs and progress bars come from the common controls.
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+
+    m_osvi.dwOSVersionInfoSize = 148;
+    if (!GetVersionExA(&m_osvi)) {
+        AppMessageBox(nullptr,
+                      "GetVersionEx() が正常に実行されませんでした。\n"
+                      "アプリケーション ベンチマークの起動を中止します。",
+                      MB_ICONSTOP);
+        return FALSE;
+    }
+    if (m_osvi.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS) {
+        int answer = AppMessageBox(nullptr, "OS が Windows 95 ではありません。\n起動を中止しますか？",
+                                   MB_YESNO | MB_ICONQUESTION);
+        if (answer == IDYES) return FALSE;
+    }
+
+    HANDLE other = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kInstanceMutexName);
+    if (other) {
+        CloseHandle(other);
+        return FALSE;
+    }
+    m_hMutex = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+
+    CMainDlg dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = nullptr;
+    return FALSE;
+}
+
+int CBenchApp::ExitInstance() {
+    if (m_hMutex) ReleaseMutex(m_hMutex);
+    return CWinApp::ExitInstance();
+}

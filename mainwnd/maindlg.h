@@ -1,0 +1,103 @@
+// CMainDlg: the program's one main window and the hub that owns every
+// widget, the settings and the registry root key.
+#pragma once
+#include <string>
+
+#include "app/settings.h"
+#include "framework/controls.h"
+#include "framework/dialog.h"
+#include "widgets/imagebtn.h"
+
+class CMainDlg : public CDialog {
+public:
+    CMainDlg();
+    ~CMainDlg() override;
+
+    // Shared with the dialogs this window opens.
+    HKEY RootKey() const { return m_hRootKey; }
+    int RunCount() const { return m_runCount; }
+    const settings::Version& ShownProductVersion() const { return m_shownVersion; }
+    const std::string& ProgramDir() const { return m_programDir; }
+    bool m_warnClipboard = true;
+    bool m_runNumberMessage = true;
+    bool m_confirmStart = true;
+    int m_displayMode = 0;
+    bool m_useMultimediaTimer = false;
+    DWORD CurrentTime() const;
+
+    int CountUsedItems() const;
+    void ApplyLayout();
+
+    // Settings store members.
+    bool CreateRootKey();
+    void ReadFirstTime();
+    void UpdateVersion();
+    void IniMenberVariable();
+    void ReadFlag(BYTE* flag) const;
+    void WriteFlag(BYTE flag) const;
+    void RestorePosition();
+    void SavePosition();
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    bool OnCommand(UINT id, UINT code, HWND control) override;
+
+private:
+    LRESULT OnPaint(WPARAM, LPARAM);
+    LRESULT OnQueryDragIcon(WPARAM, LPARAM);
+    LRESULT OnSysCommand(WPARAM, LPARAM);
+    LRESULT OnDestroy(WPARAM, LPARAM);
+
+    void OnClipCopy(UINT);
+    void OnSaveText(UINT);
+    void OnEditInfo(UINT);
+    void OnEditItem(UINT);
+    void OnSaveItem(UINT);
+    void OnLoadItem(UINT);
+    void OnSelectPrecision(UINT);
+    void OnSetWarnings(UINT);
+    void OnSetPosition(UINT);
+    void OnSelectDisplay(UINT);
+    void OnHelpFinder(UINT);
+    void OnAbout(UINT);
+    void OnItemButton(UINT id);
+
+    void BuildSystemMenu();
+    void ScaleToDesignSize();
+    void AttachControls();
+    void FailAndQuit(const char* text);
+    void PaintSystemPanelTexts(HDC dc);
+    void PaintCompactPanelTexts(HDC dc);
+
+    static const MessageEntry<CMainDlg> kMessages[];
+    static const CommandEntry<CMainDlg> kCommands[];
+
+    HICON m_hIcon = nullptr;
+    RECT m_clientRect{};
+    RECT m_logoRect{};
+    RECT m_sysPanelRect{3, 30, 309, 426};
+    RECT m_sysPanelInner{5, 32, 307, 424};
+    RECT m_itemPanelRect{312, 30, 629, 426};
+    CToolBtn m_toolBtn[13];
+    bool m_firstUse = false;
+    std::string m_sysCaptions[18];  // title first
+    bool m_running = false;
+    CItemBtn m_itemBtn[11];
+    CStatic m_numLed[11];
+    CStatic m_levelLed[11];
+    HKEY m_hRootKey = nullptr;
+    CStatic m_versionLine;
+    CStatic m_sysInfoStatic[13];
+    CStatic m_logo;
+    std::string m_exePath;
+    std::string m_programDir;
+    settings::Version m_fileVersion;
+    settings::Version m_productVersion;
+    settings::Version m_shownVersion;
+    settings::Version m_recordedFileVersion;
+    FILETIME m_firstTime{};
+    std::string m_sysInfo[13];
+    std::string m_toolCaptions[12];
+    int m_runCount = 1;
+};
