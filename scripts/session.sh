@@ -33,4 +33,7 @@ wineserver -k >/dev/null 2>&1 || true
 wineserver -w >/dev/null 2>&1 || true
 "$ZELBR_ROOT/scripts/wineprefix.sh"
 wineserver -p
+# Start Wine's service processes now, detached from our output: otherwise
+# they inherit the caller's pipes and CTest waits for them forever.
+wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 "$@"

@@ -63,7 +63,7 @@ struct EnumState {
 
 BOOL CALLBACK CollectTop(HWND hwnd, LPARAM lp) {
     EnumState* state = (EnumState*)lp;
-    if (WindowPid(hwnd) == state->pid && (!state->visibleOnly || IsWindowVisible(hwnd)))
+    if ((!state->pid || WindowPid(hwnd) == state->pid) && (!state->visibleOnly || IsWindowVisible(hwnd)))
         state->found.push_back(hwnd);
     return TRUE;
 }
@@ -79,7 +79,7 @@ ReadRemoteMenuFn MenuReader() {
         char exe[MAX_PATH];
         GetModuleFileNameA(nullptr, exe, MAX_PATH);
         HMODULE dll = LoadLibraryA((DirOf(exe) + GUI_MENUHOOK_DLL).c_str());
-        if (dll) reader = (ReadRemoteMenuFn)GetProcAddress(dll, GUI_MENUHOOK_READ);
+        if (dll) reader = (ReadRemoteMenuFn)(void*)GetProcAddress(dll, GUI_MENUHOOK_READ);
         if (!reader) fprintf(stderr, "gui driver: %s not found beside the test program\n", GUI_MENUHOOK_DLL);
     }
     return reader;

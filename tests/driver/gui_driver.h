@@ -52,6 +52,7 @@ bool WaitFor(F cond, DWORD timeoutMs, DWORD stepMs = 20) {
     }
 }
 
+// pid 0 = any process: WinHelp, for one, runs in its own winhlp32 process.
 // Top-level windows of a process; hidden ones (IME, tooltips) only on request.
 std::vector<HWND> TopWindows(DWORD pid, bool visibleOnly = true);
 // First visible top-level window of pid with that class and/or title (null = any).

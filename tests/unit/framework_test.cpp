@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include "framework/dialog.h"
+#include "framework/regkey.h"
+#include "framework/winapp.h"
+#include "res/resource.h"
+#include "scratch_key.h"
+
+TEST(AppPaths, HelpFileAndTitleComeFromTheExecutablePath) {
+    EXPECT_EQ(HelpPathFor("C:\\Prog\\ZELBR.EXE"), "C:\\Prog\\ZELBR.HLP");
+    EXPECT_EQ(HelpPathFor("C:\\a.b\\ZELBR"), "C:\\a.b\\ZELBR.HLP");
+    EXPECT_EQ(HelpPathFor("C:\\x\\zel.br.exe"), "C:\\x\\zel.br.HLP");
+    EXPECT_EQ(TitleFor("C:\\Prog\\ZELBR.EXE"), "ZELBR");
+    EXPECT_EQ(TitleFor("ZELBR"), "ZELBR");
+}
+
+TEST(RegKeyRead, SizeMismatchAndOversizedTextsCountAsMissing) {
+    ScratchKey s;
+    RegKey k = s.Sub("Values");
+    DWORD d = 0;
+    k.WriteBinary("Short", "\x01\x02", 2);
+    EXPECT_FALSE(k.ReadDword("Short", &d));
+    EXPECT_FALSE(k.ReadDword("Absent", &d));
+    k.WriteDword("Ok", 0x12345678);
+    EXPECT_TRUE(k.ReadDword("Ok", &d));
+    EXPECT_EQ(d, 0x12345678u);
+
+    std::string text;
+    k.WriteText("Name", "ｸﾛﾉﾗﾝ");
+    ASSERT_TRUE(k.ReadText("Name", &text));
+    EXPECT_EQ(text, "ｸﾛﾉﾗﾝ");
+    k.WriteText("Long", std::string(300, 'x'));
+    EXPECT_FALSE(k.ReadText("Long", &text));
+    // Bytes stored without a terminator are taken as they are, no further.
+    k.WriteBinary("Raw", "abc", 3);
+    ASSERT_TRUE(k.ReadText("Raw", &text));
+    EXPECT_EQ(text, "abc");
+}
+
+TEST(RegKeyTree, DeletesNestedKeys) {
+    ScratchKey s;
+    s.Sub("A\\B\\C").WriteDword("v", 1);
+    s.Sub("A\\D").WriteDword("v", 2);
+    EXPECT_TRUE(DeleteKeyTree(s.root(), "A"));
+    RegKey k;
+    EXPECT_FALSE(k.Open(s.root(), "A"));
+}
+
+namespace {
+
+INT_PTR CALLBACK PlainProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
+
+// A modeless copy of a template from this test program's resources.
+struct TemplateWindow {
+    explicit TemplateWindow(UINT id) {
+        hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), nullptr, PlainProc, 0);
+    }
+    ~TemplateWindow() { DestroyWindow(hwnd); }
+    HWND hwnd;
+};
+
+}  // namespace
+
+TEST(DataExchange, RadioGroupFollowsTemplateOrderNotIds) {
+    TemplateWindow w(IDD_POSITION);
+    ASSERT_TRUE(w.hwnd);
+    int mode = 2;  // third button: id 1029, below the other two ids
+    CDataExchange(w.hwnd, false).Radio(IDC_POS_CENTER, mode);
+    EXPECT_EQ(SendDlgItemMessageA(w.hwnd, IDC_POS_SPECIFIED, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendDlgItemMessageA(w.hwnd, IDC_POS_CENTER, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    int back = -5;
+    CDataExchange(w.hwnd, true).Radio(IDC_POS_CENTER, back);
+    EXPECT_EQ(back, 2);
+
+    // The group ends before the check box that follows it.
+    mode = 3;
+    CDataExchange(w.hwnd, false).Radio(IDC_POS_CENTER, mode);
+    EXPECT_EQ(SendDlgItemMessageA(w.hwnd, IDC_POS_KEEPINSIDE, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    CDataExchange(w.hwnd, true).Radio(IDC_POS_CENTER, back);
+    EXPECT_EQ(back, -1);
+}
+
+TEST(DataExchange, TextAndCheckRoundTrip) {
+    TemplateWindow w(IDD_POSITION);
+    ASSERT_TRUE(w.hwnd);
+    std::string x = "-123";
+    int keep = 1;
+    CDataExchange put(w.hwnd, false);
+    put.Text(IDC_POS_X, x);
+    put.Check(IDC_POS_KEEPINSIDE, keep);
+    std::string xBack;
+    int keepBack = 0;
+    CDataExchange get(w.hwnd, true);
+    get.Text(IDC_POS_X, xBack);
+    get.Check(IDC_POS_KEEPINSIDE, keepBack);
+    EXPECT_EQ(xBack, "-123");
+    EXPECT_EQ(keepBack, 1);
+}
+
+TEST(Templates, MainDialogHasItsSixtyOneControls) {
+    TemplateWindow w(IDD_MAIN);
+    ASSERT_TRUE(w.hwnd);
+    int count = 0;
+    for (HWND c = GetWindow(w.hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) ++count;
+    EXPECT_EQ(count, 61);
+    char text[64] = {};
+    GetWindowTextA(w.hwnd, text, sizeof text);
+    EXPECT_STREQ(text, "ｸﾛﾉﾗﾝ");
+    GetDlgItemTextA(w.hwnd, IDC_VERSIONLINE, text, sizeof text);
+    EXPECT_STREQ(text, "ｸﾛﾉﾗﾝ ﾊﾞｰｼﾞｮﾝ 1.00 ");
+    const int tools[] = {IDC_CLIPCOPY, IDC_SAVETEXT, IDC_EDITINFO, IDC_EDITITEM, IDC_SAVEITEM,
+                         IDC_LOADITEM, IDC_SELLEVEL, IDC_SETWARN,  IDC_SETPOS,   IDC_SELDISP,
+                         IDC_HELPFINDER, IDC_ABOUT,  IDOK};
+    for (int id : tools) {
+        HWND b = GetDlgItem(w.hwnd, id);
+        ASSERT_TRUE(b) << id;
+        EXPECT_EQ(GetWindowLongA(b, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW) << id;
+    }
+    for (int id = IDC_SYSINFO_FIRST; id <= IDC_SYSINFO_FIRST + 12; ++id) EXPECT_TRUE(GetDlgItem(w.hwnd, id)) << id;
+}
+
+TEST(Templates, StringTableTextsAreCodePage932) {
+    EXPECT_EQ(LoadResString(IDS_MENU_ABOUT), "ﾊﾞｰｼﾞｮﾝ情報(&A)...");
+    EXPECT_EQ(LoadResString(IDS_TIP_CLIPCOPY), "ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ");
+    EXPECT_EQ(LoadResString(IDS_ALLITEMS), "全項目の測定");
+    EXPECT_EQ(LoadResString(IDS_CAP_SYSINFO), "システム情報");
+    EXPECT_EQ(LoadResString(106), "");  // no entry between 105 and 107
+}

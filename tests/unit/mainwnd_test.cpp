@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include "app/clock.h"
+#include "mainwnd/layout.h"
+#include "mainwnd/paint.h"
+#include "mainwnd/version.h"
+#include "res/resource.h"
+#include "widgets/positiondlg.h"
+
+TEST(AboutVersion, MinorIsTwoDigitsAtLeast) {
+    EXPECT_EQ(FormatAboutVersion(settings::Version{0x00010000, 0}), "ZELBR ﾊﾞｰｼﾞｮﾝ 1.00");
+    EXPECT_EQ(FormatAboutVersion(settings::Version{0x00010005, 0}), "ZELBR ﾊﾞｰｼﾞｮﾝ 1.05");
+    EXPECT_EQ(FormatAboutVersion(settings::Version{0x0001007B, 0}), "ZELBR ﾊﾞｰｼﾞｮﾝ 1.123");
+    EXPECT_EQ(FormatAboutVersion(settings::Version{}), "ZELBR ﾊﾞｰｼﾞｮﾝ 0.00");
+}
+
+TEST(ExeVersion, ReadsOwnResourceAndReportsMissingOne) {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    settings::Version file, product;
+    ASSERT_EQ(ReadExeVersion(path, &file, &product), VersionRead::kOk);
+    EXPECT_EQ(file.ms, static_cast<DWORD>(MAKELONG(ZELBR_VER_MINOR, ZELBR_VER_MAJOR)));
+    EXPECT_EQ(file.ls, static_cast<DWORD>(MAKELONG(ZELBR_VER_REV, ZELBR_VER_BUILD)));
+    EXPECT_EQ(ReadExeVersion("C:\\no\\such\\file.exe", &file, &product), VersionRead::kMissing);
+    EXPECT_EQ(file.ms, 0u);
+    EXPECT_EQ(product.ms, 0u);
+}
+
+TEST(Clock, MultimediaTimerBoundsAreExclusive) {
+    EXPECT_FALSE(MultimediaTimerPlausible(190));
+    EXPECT_TRUE(MultimediaTimerPlausible(191));
+    EXPECT_TRUE(MultimediaTimerPlausible(299));
+    EXPECT_FALSE(MultimediaTimerPlausible(300));
+    EXPECT_FALSE(MultimediaTimerPlausible(0xFFFFFFF0u));  // wrapped backwards
+}
+
+TEST(Layout, CompactRowsFollowItemCount) {
+    POINT p;
+    ASSERT_TRUE(layout::ControlOrigin(IDC_ITEMBTN_FIRST, 0, 0, &p));
+    EXPECT_EQ(p.x, 8);
+    EXPECT_EQ(p.y, 120);
+    ASSERT_TRUE(layout::ControlOrigin(IDC_NUMLED_FIRST + 3, 0, 3, &p));
+    EXPECT_EQ(p.x, 210);
+    EXPECT_EQ(p.y, 120 + 105);
+    // Rows beyond the items drop below the client area.
+    ASSERT_TRUE(layout::ControlOrigin(IDC_LEVELLED_FIRST + 4, 0, 3, &p));
+    EXPECT_EQ(p.x, 294);
+    EXPECT_EQ(p.y, 120 + 140 + 100);
+    EXPECT_EQ(layout::ClientSize(0, 0).cy, 160);
+    EXPECT_EQ(layout::ClientSize(0, 10).cy, 510);
+    EXPECT_EQ(layout::ClientSize(0, 10).cx, 462);
+}
+
+TEST(Layout, SystemInformationModePlacesEverything) {
+    POINT p;
+    ASSERT_TRUE(layout::ControlOrigin(IDC_ITEMBTN_FIRST + 10, 1, 0, &p));
+    EXPECT_EQ(p.x, 318);
+    EXPECT_EQ(p.y, 36 + 350);
+    ASSERT_TRUE(layout::ControlOrigin(IDC_EDITINFO, 1, 0, &p));
+    EXPECT_EQ(p.x, 72);
+    ASSERT_TRUE(layout::ControlOrigin(IDC_EDITINFO, 0, 0, &p));
+    EXPECT_EQ(p.x, 800);
+    EXPECT_EQ(p.y, 600);
+    ASSERT_TRUE(layout::ControlOrigin(IDC_SYSINFO_FIRST + 12, 1, 0, &p));
+    EXPECT_EQ(p.x, 56);
+    EXPECT_EQ(p.y, 368);
+    ASSERT_TRUE(layout::ControlOrigin(IDC_LOGO, 0, 0, &p));
+    EXPECT_EQ(p.x, 800);
+    EXPECT_FALSE(layout::ControlOrigin(IDC_HELPBTN, 1, 0, &p));
+    EXPECT_EQ(layout::ClientSize(1, 3).cx, 633);
+    EXPECT_EQ(layout::ClientSize(1, 3).cy, 455);
+}
+
+namespace {
+
+// A 24-bit memory surface to draw on and read back.
+struct Canvas {
+    Canvas(int w, int h) {
+        HDC screen = GetDC(nullptr);
+        dc = CreateCompatibleDC(screen);
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        bi.bmiHeader.biWidth = w;
+        bi.bmiHeader.biHeight = -h;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 24;
+        bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, nullptr, nullptr, 0);
+        ReleaseDC(nullptr, screen);
+        old = SelectObject(dc, bmp);
+        RECT r{0, 0, w, h};
+        HBRUSH b = CreateSolidBrush(RGB(1, 2, 3));
+        FillRect(dc, &r, b);
+        DeleteObject(b);
+    }
+    ~Canvas() {
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+        DeleteDC(dc);
+    }
+    COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
+    HDC dc;
+    HBITMAP bmp;
+    HGDIOBJ old;
+};
+
+}  // namespace
+
+TEST(Bevel, TwoPixelsDarkAboveLightBelowWithCornerDiagonals) {
+    Canvas c(40, 30);
+    DrawSunkenBevel(c.dc, RECT{5, 5, 35, 25}, 2);
+    const COLORREF dark = PanelColor(248), light = PanelColor(255), background = RGB(1, 2, 3);
+    EXPECT_EQ(c.At(15, 5), dark);
+    EXPECT_EQ(c.At(15, 6), dark);
+    EXPECT_EQ(c.At(15, 7), background);
+    EXPECT_EQ(c.At(5, 15), dark);
+    EXPECT_EQ(c.At(6, 15), dark);
+    EXPECT_EQ(c.At(34, 15), light);
+    EXPECT_EQ(c.At(33, 15), light);
+    EXPECT_EQ(c.At(32, 15), background);
+    EXPECT_EQ(c.At(15, 24), light);
+    EXPECT_EQ(c.At(15, 23), light);
+    EXPECT_EQ(c.At(15, 25), background);  // bottom is exclusive
+    // Corner diagonals overdraw where the lines meet.
+    EXPECT_EQ(c.At(5, 5), PanelColor(235));
+    EXPECT_EQ(c.At(6, 6), PanelColor(235));
+    EXPECT_EQ(c.At(34, 24), PanelColor(244));
+    EXPECT_EQ(c.At(33, 23), PanelColor(244));
+}
+
+TEST(PositionChoice, WithoutRecordCentresInWorkArea) {
+    settings::PositionRecord rec;
+    PositionChoice c = InitialPositionChoice(false, rec, RECT{0, 0, 1024, 741}, SIZE{641, 481});
+    EXPECT_EQ(c.mode, 0);
+    EXPECT_EQ(c.keepInside, 0);
+    EXPECT_EQ(c.x, 512 - 320);
+    EXPECT_EQ(c.y, 370 - 240);
+}
+
+TEST(PositionChoice, StoredModeOutOfRangeShowsCentreAndKeepInsidePulls) {
+    settings::PositionRecord rec{7, 0, 0, -50, 900, 1};
+    PositionChoice c = InitialPositionChoice(true, rec, RECT{0, 0, 1024, 740}, SIZE{640, 480});
+    EXPECT_EQ(c.mode, 0);
+    EXPECT_EQ(c.x, 0);
+    EXPECT_EQ(c.y, 260);
+    rec = settings::PositionRecord{2, 0, 0, -50, 900, 0};
+    c = InitialPositionChoice(true, rec, RECT{0, 0, 1024, 740}, SIZE{640, 480});
+    EXPECT_EQ(c.mode, 2);
+    EXPECT_EQ(c.x, -50);
+    EXPECT_EQ(c.y, 900);
+}
