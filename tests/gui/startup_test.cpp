@@ -1,0 +1,207 @@
+#include "../../res/resource.h"
+#include "zelbr_fixture.h"
+
+using namespace zelbr;
+
+TEST_F(ZelbrTest, FirstStartRecordsEverythingThenLaterStartsDoNot) {
+    Start();
+    HWND box = gui::WaitMessageBox(program_.pid, 15000);
+    ASSERT_TRUE(box) << "first-start notice missing";
+    EXPECT_EQ(gui::WindowText(box), "ZELBR");
+    EXPECT_EQ(gui::MessageBoxText(box),
+              "ご使用になられる前に必ずヘルプ\nファイルをお読みください。\n"
+              "ヘルプファイルが正式なマニュアル\nになっております。");
+    gui::Answer(box, IDOK);
+    HWND main = WaitMain();
+    ASSERT_TRUE(main);
+
+    DWORD type = 0;
+    std::vector<uint8_t> productFirst = Value(kProduct, "FirstTime", &type);
+    EXPECT_EQ(productFirst.size(), 8u);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(Value(kIni, "FirstTime"), productFirst);
+    for (const char* key : {kProduct, kIni}) {
+        std::vector<uint8_t> version = Value(key, "Version", &type);
+        ASSERT_EQ(version.size(), 8u) << key;
+        EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+        // 1.0.0.5: major/minor word first, then build/revision.
+        EXPECT_EQ(version, (std::vector<uint8_t>{0, 0, 1, 0, 5, 0, 0, 0})) << key;
+        EXPECT_EQ(Value(key, "VerUpTime").size(), 8u) << key;
+    }
+    std::vector<uint8_t> precision = Value(kIni, "Precision", &type);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(precision, (std::vector<uint8_t>{1, 0, 0, 0}));
+    EXPECT_EQ(Value(kIni, "Flag", &type), std::vector<uint8_t>{7});
+    EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+    std::vector<int32_t> pos = PositionFields(Value(kIni, "Position"));
+    EXPECT_EQ(pos[0], 0);
+    EXPECT_EQ(pos[5], 1);
+
+    // Centred in the work area.
+    RECT r, work = WorkArea();
+    GetWindowRect(main, &r);
+    EXPECT_NEAR((r.left + r.right) / 2, (work.left + work.right) / 2, 2);
+    EXPECT_NEAR((r.top + r.bottom) / 2, (work.top + work.bottom) / 2, 2);
+    SaveShot(main, "main_compact");
+    CloseMain(main);
+
+    // Second start: no notice, no new first-start time.
+    Start();
+    main = WaitMain();
+    ASSERT_TRUE(main);
+    EXPECT_FALSE(gui::WaitMessageBox(program_.pid, 300));
+    EXPECT_EQ(Value(kProduct, "FirstTime"), productFirst);
+    EXPECT_EQ(Value(kIni, "FirstTime"), productFirst);
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, NewerStoredVersionStaysAndIsShownInAboutBox) {
+    const uint32_t newer[2] = {0x00020003, 0};
+    gui::RegWriteBinary(kProduct, "Version", Bytes(newer, 8));
+    gui::RegWriteBinary(kIni, "Version", Bytes(newer, 8));
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    EXPECT_EQ(Value(kProduct, "Version"), Bytes(newer, 8));
+    EXPECT_EQ(Value(kIni, "Version"), Bytes(newer, 8));
+    EXPECT_TRUE(Value(kProduct, "VerUpTime").empty());
+    EXPECT_TRUE(Value(kIni, "VerUpTime").empty());
+
+    ASSERT_TRUE(gui::Click(main, IDC_ABOUT));
+    HWND about = WaitDialog("クロノランのバージョン情報");
+    ASSERT_TRUE(about);
+    EXPECT_EQ(gui::ControlText(about, IDC_ABOUT_VERSION), "ZELBR ﾊﾞｰｼﾞｮﾝ 2.03");
+    SaveShot(about, "about");
+    gui::Click(about, IDOK);
+    EXPECT_TRUE(gui::WaitGone(about));
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, MalformedSettingsAreReplacedByDefaults) {
+    gui::RegWriteBinary(kIni, "Precision", {10, 0});
+    gui::RegWriteBinary(kIni, "Flag", {0x0F, 0});
+    gui::RegWriteBinary(kIni, "Position", {1, 2, 3});
+    gui::RegWriteBinary(kProduct, "Version", {9, 9, 9});
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    EXPECT_EQ(Value(kIni, "Precision"), (std::vector<uint8_t>{1, 0, 0, 0}));
+    EXPECT_EQ(Value(kIni, "Flag"), std::vector<uint8_t>{7});
+    std::vector<int32_t> pos = PositionFields(Value(kIni, "Position"));
+    EXPECT_EQ(pos[0], 0);
+    EXPECT_EQ(pos[5], 1);
+    EXPECT_EQ(Value(kProduct, "Version").size(), 8u);
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, SecondCopyEndsSilently) {
+    MarkNotFirstStart();
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    gui::Program second = gui::Start(dir_ + "ZELBR.EXE");
+    ASSERT_TRUE(second.ok());
+    DWORD code = 99;
+    EXPECT_TRUE(gui::WaitExit(second, 10000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(gui::TopWindows(second.pid).empty());
+    EXPECT_TRUE(IsWindow(main));
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, OtherPlatformAsksAndYesEndsNoGoesOn) {
+    MarkNotFirstStart();
+    gui::RegWriteString(kAppDefaults, "Version", "winxp");
+    Start();
+    HWND box = gui::WaitMessageBox(program_.pid, 15000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(gui::MessageBoxText(box), "OS が Windows 95 ではありません。\n起動を中止しますか？");
+    gui::Answer(box, IDYES);
+    EXPECT_TRUE(gui::WaitExit(program_, 10000));
+    EXPECT_FALSE(gui::RegKeyExists(kProduct)) << "nothing may start after Yes";
+
+    Start();
+    box = gui::WaitMessageBox(program_.pid, 15000);
+    ASSERT_TRUE(box);
+    gui::Answer(box, IDNO);
+    HWND main = WaitMain();
+    ASSERT_TRUE(main);
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, SystemMenuHoldsTheToolEntriesInOrder) {
+    MarkNotFirstStart();
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    std::vector<gui::MenuItem> items = gui::SystemMenuItems(main);
+    ASSERT_FALSE(items.empty());
+    for (const gui::MenuItem& m : items) {
+        EXPECT_NE(m.id, static_cast<UINT>(SC_SIZE));
+        EXPECT_NE(m.id, static_cast<UINT>(SC_MAXIMIZE));
+    }
+    // Our entries follow the platform's, from the first of our separators.
+    const std::vector<std::pair<UINT, std::string>> expected = {
+        {0, ""},
+        {0x20, "ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ(&B)"},
+        {0x30, "ﾃｷｽﾄﾌｧｲﾙで保存(&F)..."},
+        {0, ""},
+        {0x40, "ｼｽﾃﾑ情報の編集(&I)..."},
+        {0, ""},
+        {0x50, "測定項目の編集(&E)..."},
+        {0x60, "測定項目の保存(&V)..."},
+        {0x70, "測定項目の呼び出し(&O)..."},
+        {0, ""},
+        {0x80, "測定精度の選択(&L)..."},
+        {0x90, "警告の設定(&W)..."},
+        {0xA0, "表示位置の設定(&P)..."},
+        {0xB0, "表示ﾓｰﾄﾞの選択(&D)..."},
+        {0, ""},
+        {0xC0, "ﾍﾙﾌﾟﾄﾋﾟｯｸの検索(&T)..."},
+        {0x10, "ﾊﾞｰｼﾞｮﾝ情報(&A)..."},
+    };
+    ASSERT_GE(items.size(), expected.size());
+    size_t base = items.size() - expected.size();
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(items[base + i].id, expected[i].first) << i;
+        EXPECT_EQ(items[base + i].text, expected[i].second) << i;
+        EXPECT_EQ(items[base + i].separator, expected[i].first == 0) << i;
+    }
+    // Compact mode greys the system-information editor.
+    EXPECT_TRUE(items[base + 4].grayed);
+    EXPECT_FALSE(items[base + 1].grayed);
+    EXPECT_FALSE(gui::IsControlEnabled(main, IDC_EDITINFO));
+
+    // Entries reach the same dialogs as the tool buttons.
+    gui::SysCommand(main, 0x10);
+    HWND about = WaitDialog("クロノランのバージョン情報");
+    ASSERT_TRUE(about);
+    EXPECT_EQ(gui::ControlText(about, IDC_ABOUT_VERSION), "ZELBR ﾊﾞｰｼﾞｮﾝ 1.00");
+    gui::PressKey(about, VK_ESCAPE);
+    EXPECT_TRUE(gui::WaitGone(about));
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, SystemInformationModeUsesTheDesignSize) {
+    gui::RegWriteBinary(kIni, "Flag", {0x0F});
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    RECT client;
+    GetClientRect(main, &client);
+    EXPECT_EQ(client.right, 633);
+    EXPECT_EQ(client.bottom, 455);
+    EXPECT_TRUE(gui::IsControlEnabled(main, IDC_EDITINFO));
+    gui::Image img = gui::Grab(main, true);
+    ASSERT_FALSE(img.empty());
+    EXPECT_EQ(img.At(200, 440), RGB(192, 192, 192));  // window face below the panels
+    EXPECT_EQ(img.At(3, 30), RGB(119, 119, 119));     // bevel corner of the system panel
+    SaveShot(main, "main_sysinfo");
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, CompactModeHeightFollowsItemCount) {
+    MarkNotFirstStart();
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    RECT client;
+    GetClientRect(main, &client);
+    EXPECT_EQ(client.right, 462);
+    EXPECT_EQ(client.bottom, 160);  // no items yet: only the all-items row
+    CloseMain(main);
+}
