@@ -91,20 +91,25 @@ Program& Program::operator=(Program&& other) noexcept {
     if (this != &other) {
         Close();
         process = other.process;
+        job = other.job;
         pid = other.pid;
         dir = std::move(other.dir);
         other.process = nullptr;
+        other.job = nullptr;
         other.pid = 0;
     }
     return *this;
 }
 
 void Program::Close() {
-    if (!process) return;
-    if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process, 1);
-        WaitForSingleObject(process, 10000);
+    if (job) {
+        TerminateJobObject(job, 1);  // also helpers left behind by a program that ended
+        CloseHandle(job);
+        job = nullptr;
     }
+    if (!process) return;
+    if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) TerminateProcess(process, 1);
+    WaitForSingleObject(process, 10000);
     CloseHandle(process);
     process = nullptr;
 }
@@ -138,10 +143,29 @@ Program Start(const std::string& exePath, const std::string& workDir, const std:
     program.dir = DirOf(full);
     std::string cmd = "\"" + std::string(full) + "\"" + (args.empty() ? "" : " " + args);
     std::string cwd = workDir.empty() ? program.dir : workDir;
+    // The program and its children get NUL as standard handles: a child that
+    // outlives the test (winhlp32) must not hold a test runner's output pipe open.
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                             OPEN_EXISTING, 0, nullptr);
     STARTUPINFOA si = {};
     si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = si.hStdOutput = si.hStdError = nul;
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(full, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(), &si, &pi)) return program;
+    BOOL started = CreateProcessA(full, &cmd[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, cwd.c_str(),
+                                  &si, &pi);
+    if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+    if (!started) return program;
+    // Children join the job, so Close() can end all of them; so does our own exit.
+    program.job = CreateJobObjectA(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (program.job) {
+        SetInformationJobObject(program.job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+        AssignProcessToJobObject(program.job, pi.hProcess);
+    }
+    ResumeThread(pi.hThread);
     CloseHandle(pi.hThread);
     program.process = pi.hProcess;
     program.pid = pi.dwProcessId;

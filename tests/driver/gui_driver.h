@@ -16,9 +16,11 @@
 
 namespace gui {
 
-// A started program; the destructor kills it if it still runs.
+// A started program; the destructor kills it if it still runs, together with
+// the processes it started (winhlp32 from WinHelp, for one).
 struct Program {
     HANDLE process = nullptr;
+    HANDLE job = nullptr;  // holds the program and its children
     DWORD pid = 0;
     std::string dir;  // directory of the executable, ends with a backslash
 
@@ -30,7 +32,7 @@ struct Program {
     ~Program() { Close(); }
 
     bool ok() const { return process != nullptr; }
-    void Close();  // kill if running, wait, release the handle
+    void Close();  // end the program and its children, release the handles
 };
 
 // Fresh empty directory %TEMP%\zelbr-gui\<name>\ (wiped first); "" on failure.

@@ -94,12 +94,19 @@ protected:
         if (!gui::RegRead(key, name, &data, type)) data.clear();
         return data;
     }
-    void SaveShot(HWND hwnd, const std::string& name) {
-        // Let the program finish painting before the pixels are read.
+    // Lets the program finish painting before pixels are read.
+    static void Settle(HWND hwnd) {
         RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         DWORD_PTR ignored;
         SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
         Sleep(200);
+    }
+    static gui::Image GrabSettled(HWND hwnd, bool clientOnly) {
+        Settle(hwnd);
+        return gui::Grab(hwnd, clientOnly);
+    }
+    void SaveShot(HWND hwnd, const std::string& name) {
+        Settle(hwnd);
         CreateDirectoryA((DistDir() + "..\\screenshots").c_str(), nullptr);
         gui::CaptureWindow(hwnd, DistDir() + "..\\screenshots\\" + name + ".png");
     }
