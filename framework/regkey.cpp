@@ -53,8 +53,11 @@ bool RegKey::ReadText(const char* name, std::string* value) const {
 }
 
 bool RegKey::WriteBinary(const char* name, const void* data, DWORD size) const {
-    return m_key && RegSetValueExA(m_key, name, 0, REG_BINARY, static_cast<const BYTE*>(data), size) ==
-                        ERROR_SUCCESS;
+    return WriteBinaryAs(REG_BINARY, name, data, size);
+}
+
+bool RegKey::WriteBinaryAs(DWORD type, const char* name, const void* data, DWORD size) const {
+    return m_key && RegSetValueExA(m_key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
 }
 
 bool RegKey::WriteDword(const char* name, DWORD value) const {

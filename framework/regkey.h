@@ -30,6 +30,8 @@ public:
     bool ReadText(const char* name, std::string* value) const;
     bool WriteBinary(const char* name, const void* data, DWORD size) const;
     bool WriteDword(const char* name, DWORD value) const;
+    // Bytes under any value type (a text written with its whole buffer).
+    bool WriteBinaryAs(DWORD type, const char* name, const void* data, DWORD size) const;
     bool WriteText(const char* name, const std::string& value) const;
     bool DeleteValue(const char* name) const { return RegDeleteValueA(m_key, name) == ERROR_SUCCESS; }
 

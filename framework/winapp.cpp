@@ -13,6 +13,7 @@ void CWinApp::Setup(HINSTANCE instance) {
     GetModuleFileNameA(instance, path, sizeof path);
     m_exePath = path;
     m_title = TitleFor(m_exePath);
+    m_programDir = m_exePath.substr(0, AfterLastSeparator(m_exePath));
     m_helpPath = HelpPathFor(m_exePath);
 }
 
@@ -26,16 +27,29 @@ int CWinApp::Run() {
     return ExitInstance();
 }
 
+size_t AfterLastSeparator(const std::string& path) {
+    size_t start = 0;
+    for (size_t i = 0; i < path.size(); ++i) {
+        // The second byte of a double-byte character may look like a backslash.
+        if (IsDBCSLeadByte(static_cast<BYTE>(path[i]))) {
+            ++i;
+            continue;
+        }
+        if (path[i] == '\\' || path[i] == '/') start = i + 1;
+    }
+    return start;
+}
+
 std::string HelpPathFor(const std::string& exePath) {
     std::string::size_type dot = exePath.rfind('.');
-    std::string::size_type slash = exePath.find_last_of("\\/");
+    size_t base = AfterLastSeparator(exePath);
+    std::string::size_type slash = base == 0 ? std::string::npos : base - 1;
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return exePath + ".HLP";
     return exePath.substr(0, dot) + ".HLP";
 }
 
 std::string TitleFor(const std::string& exePath) {
-    std::string::size_type slash = exePath.find_last_of("\\/");
-    std::string base = slash == std::string::npos ? exePath : exePath.substr(slash + 1);
+    std::string base = exePath.substr(AfterLastSeparator(exePath));
     std::string::size_type dot = base.rfind('.');
     return dot == std::string::npos ? base : base.substr(0, dot);
 }

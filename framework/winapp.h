@@ -20,6 +20,7 @@ public:
     std::string m_exePath;   // full path of the running executable
     std::string m_title;     // its base name: caption of every message box
     std::string m_helpPath;  // executable path with ".HLP" from the last '.'
+    std::string m_programDir;  // the executable's directory, with its backslash
     CWnd* m_pMainWnd = nullptr;
     int m_exitCode = 0;
 
@@ -35,6 +36,8 @@ private:
 int AppMessageBox(HWND owner, const std::string& text, UINT type);
 // Derives the help path: the text from the last '.' replaced by ".HLP".
 std::string HelpPathFor(const std::string& exePath);
+// Index just past the last path separator (double-byte aware).
+size_t AfterLastSeparator(const std::string& path);
 // Base name without extension, as the application title.
 std::string TitleFor(const std::string& exePath);
 // String table entry; empty when missing.

@@ -7,6 +7,8 @@
 #include "mainwnd/layout.h"
 #include "mainwnd/paint.h"
 #include "mainwnd/version.h"
+#include "run/protocol.h"
+#include "run/rundialogs.h"
 #include "res/resource.h"
 #include "widgets/positiondlg.h"
 #include "widgets/warningdlg.h"
@@ -63,6 +65,8 @@ const MessageEntry<CMainDlg> CMainDlg::kMessages[] = {
     {WM_QUERYDRAGICON, &CMainDlg::OnQueryDragIcon},
     {WM_SYSCOMMAND, &CMainDlg::OnSysCommand},
     {WM_DESTROY, &CMainDlg::OnDestroy},
+    {WM_TIMER, &CMainDlg::OnTimer},
+    {run::kEndMessage, &CMainDlg::OnEndBnc},
 };
 
 const CommandEntry<CMainDlg> CMainDlg::kCommands[] = {
@@ -133,6 +137,7 @@ BOOL CMainDlg::OnInitDialog() {
                       "ヘルプファイルが正式なマニュアル\nになっております。",
                       MB_OK);
         AppHelp(m_hWnd, HELP_FINDER);
+        BuildMeasureTree();
     }
     UpdateVersion();
     IniMenberVariable();
@@ -140,6 +145,8 @@ BOOL CMainDlg::OnInitDialog() {
     for (int i = 0; i < 18; ++i) m_sysCaptions[i] = LoadResString(kSystemCaptions[i].stringId);
     for (int i = 0; i < 12; ++i) m_toolCaptions[i] = LoadResString(kCompactCaptions[i].stringId);
     AttachControls();
+    AssignItemButtons(false);
+    ShowOverallScore();
     for (int i = 0; i < 13; ++i) m_sysInfoStatic[i].SetWindowText(m_sysInfo[i]);
 
     ApplyLayout();
@@ -158,8 +165,6 @@ void CMainDlg::AttachControls() {
         m_levelLed[i].SubclassDlgItem(IDC_LEVELLED_FIRST + i, this);
     }
     m_itemBtn[0].Attach(this, IDC_ITEMBTN_FIRST, CItemBtn::kAllItems);
-    // Item slots stay empty until the catalogue places items on them.
-    for (int i = 1; i < 11; ++i) m_itemBtn[i].Attach(this, IDC_ITEMBTN_FIRST + i, CItemBtn::kEmpty);
 }
 
 void CMainDlg::BuildSystemMenu() {
@@ -291,8 +296,8 @@ LRESULT CMainDlg::OnDestroy(WPARAM, LPARAM) {
 LRESULT CMainDlg::OnSysCommand(WPARAM wp, LPARAM lp) {
     UINT id = static_cast<UINT>(wp) & 0xFFF0;
     if (m_running) {
-        // Any system command during a run is an abort request; the run
-        // protocol takes it from here.
+        // Any system command during a run is an abort request, not a command.
+        AbortRun();
         return 0;
     }
     for (const MenuDef& m : kSystemMenu) {
@@ -376,8 +381,8 @@ void CMainDlg::PaintCompactPanelTexts(HDC dc) {
         }
         for (int k = 0; k <= used; ++k) {
             if (pass == 0) DrawSunkenBevel(dc, RECT{70, 120 + 35 * k, 207, 152 + 35 * k}, 2);
-            // Item names arrive with the catalogue; row 0 is always all items.
-            const std::string& name = k == 0 ? allItems : m_itemBtn[k].FileName();
+            // The button's tool tip is the item name from its description file.
+            const std::string& name = k == 0 ? allItems : m_itemBtn[k].TipText();
             TextOutA(dc, 74 + d, 130 + 35 * k + d, name.c_str(), static_cast<int>(name.size()));
         }
     }
@@ -396,9 +401,12 @@ void CMainDlg::OnEditInfo(UINT) {}
 void CMainDlg::OnEditItem(UINT) {}
 void CMainDlg::OnSaveItem(UINT) {}
 void CMainDlg::OnLoadItem(UINT) {}
-void CMainDlg::OnSelectPrecision(UINT) {}
+void CMainDlg::OnSelectPrecision(UINT) {
+    CPrecisionDlg dlg(this);
+    dlg.DoModal();
+}
 void CMainDlg::OnSelectDisplay(UINT) {}
-void CMainDlg::OnItemButton(UINT) {}
+void CMainDlg::OnItemButton(UINT id) { PushItemBtn(m_itemBtn[id - IDC_ITEMBTN_FIRST]); }
 
 void CMainDlg::OnSetWarnings(UINT) {
     CWarningDlg dlg(this);

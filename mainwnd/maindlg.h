@@ -1,6 +1,7 @@
 // CMainDlg: the program's one main window and the hub that owns every
 // widget, the settings and the registry root key.
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "app/settings.h"
@@ -27,6 +28,25 @@ public:
 
     int CountUsedItems() const;
     void ApplyLayout();
+    void SetRunCount(int runCount);  // re-rates every score, then stores "Precision"
+
+    // Item catalogue.
+    void BuildMeasureTree();
+    void AssignItemButtons(bool refresh);
+    void ShowMissingFile(const std::string& file);
+
+    // Runs and scores.
+    void PushItemBtn(CItemBtn& button);
+    void LaunchModule(const std::string& name);
+    void WriteSuspension(DWORD value);
+    int NextSelectedItem(int pass);
+    LRESULT OnEndBnc(WPARAM wp, LPARAM lp);
+    void AbortRun();
+    int ItemScore(const std::string& name, uint32_t* reference = nullptr);
+    int OverallScore();
+    void ShowOverallScore();
+    void RefreshAllScores();
+    bool IsRunning() const { return m_running; }
 
     // Settings store members.
     bool CreateRootKey();
@@ -48,6 +68,7 @@ private:
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     LRESULT OnSysCommand(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
+    LRESULT OnTimer(WPARAM, LPARAM);
 
     void OnClipCopy(UINT);
     void OnSaveText(UINT);
@@ -69,6 +90,11 @@ private:
     void FailAndQuit(const char* text);
     void PaintSystemPanelTexts(HDC dc);
     void PaintCompactPanelTexts(HDC dc);
+    void SetScoreTexts(int row, int score, bool repaint);
+    void FinishMeasurement();
+    void ReapModule();
+    void CheckModule();
+    void RegistryFailure(const char* operation);
 
     static const MessageEntry<CMainDlg> kMessages[];
     static const CommandEntry<CMainDlg> kCommands[];
@@ -100,4 +126,12 @@ private:
     std::string m_sysInfo[13];
     std::string m_toolCaptions[12];
     int m_runCount = 1;
+
+    // Run state.
+    bool m_allItems = false;
+    std::string m_currentItem;
+    int m_walkPosition = 0;
+    POINT m_savedCursor{};
+    HANDLE m_module = nullptr;  // the module process of the current run
+    DWORD m_abortTime = 0;      // when the user aborted, 0 when not
 };

@@ -1,6 +1,7 @@
 #include "widgets/imagebtn.h"
 
 #include "framework/winapp.h"
+#include "items/catalogue.h"
 #include "res/resource.h"
 
 CImageBtn::~CImageBtn() {
@@ -69,12 +70,23 @@ bool CToolBtn::Attach(CWnd* parent, int id, UINT bitmapId, UINT tipStringId) {
     return AttachTo(parent, id, LoadResString(tipStringId), std::string(caption).substr(0, 2));
 }
 
+// The program directory: where the running executable lies.
+std::string CItemBtn::ProgramDirOf(CWnd*) { return CWinApp::Get()->m_programDir; }
+
 bool CItemBtn::Attach(CWnd* parent, int id, Kind kind, const std::string& fileName) {
     m_kind = kind;
     m_file = kind == kItem ? fileName : std::string();
-    UINT tip = kind == kAllItems ? IDS_ALLITEMS : kind == kEmpty ? IDS_NOITEM : 0;
-    bool ok = m_hWnd ? true : AttachTo(parent, id, "", kind == kAllItems ? "全" : "");
-    SetTip(tip ? LoadResString(tip) : m_file);
-    EnableWindow(kind != kEmpty);
-    return ok;
+    if (!m_hWnd && !AttachTo(parent, id, "", kind == kAllItems ? "全" : "")) return false;
+    if (kind == kItem) {
+        std::string name, version;
+        items::GetItemName(ProgramDirOf(parent) + m_file, &name, &version);
+        SetTip(name);
+        EnableWindow(true);
+    } else {
+        // The all-items button keeps its enabled state; empty slots are off.
+        SetTip(LoadResString(kind == kAllItems ? IDS_ALLITEMS : IDS_NOITEM));
+        if (kind == kEmpty) EnableWindow(false);
+    }
+    Invalidate(true);
+    return true;
 }

@@ -40,6 +40,7 @@ public:
     const std::string& FileName() const { return m_file; }
 
 private:
+    static std::string ProgramDirOf(CWnd* parent);
     Kind m_kind = kEmpty;
     std::string m_file;
 };

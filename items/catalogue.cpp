@@ -1,0 +1,145 @@
+#include "items/catalogue.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "framework/regkey.h"
+
+namespace items {
+
+const char kMeasureKey[] = "Measure";
+
+bool IsPlainFileName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(name[i]);
+        // A double-byte character's second byte may be 0x5C; skip it.
+        if (IsDBCSLeadByte(c) && i + 1 < name.size()) {
+            ++i;
+            continue;
+        }
+        if (c == '\\' || c == '/' || c == ':') return false;
+    }
+    return name.find("..") == std::string::npos;
+}
+
+bool FileExists(const std::string& path) {
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA(path.c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    FindClose(h);
+    return true;
+}
+
+std::string WithExtension(const std::string& name, const char* ext3) {
+    if (name.size() < 3) return ext3;
+    return name.substr(0, name.size() - 3) + ext3;
+}
+
+void BuildMeasureTree(HKEY root, const std::string& programDir) {
+    RegKey measure;
+    if (!measure.Create(root, kMeasureKey)) return;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((programDir + "*.BNC").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return;
+    int n = 0;
+    do {
+        char keyName[16];
+        std::snprintf(keyName, sizeof keyName, "%04d", n);
+        RegKey item;
+        if (!item.Create(measure.get(), keyName)) continue;
+        ++n;
+        // The whole 256-byte name buffer, NUL-terminated inside it.
+        char file[256] = {};
+        std::memcpy(file, found.cFileName, strnlen(found.cFileName, sizeof file - 1));
+        item.WriteBinaryAs(REG_SZ, "File", file, sizeof file);
+        item.WriteDword("Select", 1);
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+}
+
+std::vector<CatalogueEntry> ReadCatalogue(HKEY root, const std::string& programDir) {
+    std::vector<CatalogueEntry> entries;
+    RegKey measure;
+    if (!measure.Open(root, kMeasureKey, KEY_READ)) return entries;
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        DWORD len = sizeof name;
+        LONG rc = RegEnumKeyExA(measure.get(), index, name, &len, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        if (rc != ERROR_SUCCESS) continue;
+        RegKey item;
+        if (!item.Open(measure.get(), name, KEY_READ)) continue;
+        CatalogueEntry e;
+        if (!item.ReadText("File", &e.file)) continue;
+        e.exists = IsPlainFileName(e.file) && FileExists(programDir + e.file);
+        DWORD select = 0;
+        e.selected = item.ReadDword("Select", &select) && select == 1;
+        entries.push_back(e);
+    }
+    return entries;
+}
+
+namespace {
+std::string Field(const uint8_t* data, size_t size, size_t offset, size_t width) {
+    if (offset >= size) return std::string();
+    size_t avail = size - offset < width ? size - offset : width;
+    const char* p = reinterpret_cast<const char*>(data + offset);
+    size_t n = 0;
+    while (n < avail && p[n]) ++n;
+    return std::string(p, n);
+}
+}  // namespace
+
+ItemDescription ParseItemDescription(const uint8_t* data, size_t size) {
+    ItemDescription d;
+    d.name = Field(data, size, kNameOffset, kNameSize);
+    d.application = Field(data, size, kAppOffset, kAppSize);
+    d.target = Field(data, size, kTargetOffset, kTargetSize);
+    if (size >= kVersionOffset + 4) std::memcpy(&d.version, data + kVersionOffset, 4);
+    d.complete = size >= kDescriptionSize;
+    return d;
+}
+
+bool ReadItemDescription(std::vector<uint8_t>* buffer, const std::string& path) {
+    buffer->assign(kDescriptionSize, 0);
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) {
+        buffer->clear();
+        return false;
+    }
+    DWORD got = 0;
+    ReadFile(f, buffer->data(), static_cast<DWORD>(kDescriptionSize), &got, nullptr);
+    CloseHandle(f);
+    buffer->resize(got);
+    return true;
+}
+
+std::string VersionText(uint32_t version) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "(Version %d.%02d)", static_cast<int>(version >> 16),
+                  static_cast<int>(version & 0xFFFF));
+    return buf;
+}
+
+void GetItemName(const std::string& path, std::string* name, std::string* versionText) {
+    std::vector<uint8_t> buf;
+    name->clear();
+    versionText->clear();
+    if (!ReadItemDescription(&buf, path)) return;
+    // A file too short for its version says nothing about it.
+    if (buf.size() < kVersionOffset + 4) {
+        *name = Field(buf.data(), buf.size(), kNameOffset, kNameSize);
+        return;
+    }
+    ItemDescription d = ParseItemDescription(buf.data(), buf.size());
+    *name = d.name;
+    *versionText = VersionText(d.version);
+}
+
+std::string MissingFileMessage(const std::string& file) {
+    return "選択されていた測定項目の実行ファイル\n" + file + "\nが存在しません。\nこの測定項目を削除します";
+}
+
+}  // namespace items

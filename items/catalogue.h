@@ -1,0 +1,60 @@
+// The item catalogue under "Measure" and the item description files.
+// Plain functions over the open root key and the program directory, so
+// tests run them under a scratch key.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace items {
+
+extern const char kMeasureKey[];
+constexpr size_t kDescriptionSize = 9167;
+constexpr size_t kNameOffset = 20, kNameSize = 64;
+constexpr size_t kAppOffset = 84, kAppSize = 64;
+constexpr size_t kTargetOffset = 148, kTargetSize = 16;
+constexpr size_t kVersionOffset = 164;
+constexpr size_t kDibOffset = 184;
+
+// True when name is a bare file name: no drive, no directories, no "..".
+// Anything else would reach outside the program directory.
+bool IsPlainFileName(const std::string& name);
+// The exact path exists (a file search on it, as the catalogue checks).
+bool FileExists(const std::string& path);
+// name with its last three characters replaced (X.BNC -> X.MCR).
+std::string WithExtension(const std::string& name, const char* ext3);
+
+// Fills "Measure" with one selected entry per *.BNC file of the program
+// directory, numbered from 0000. Existing subkeys are not removed.
+void BuildMeasureTree(HKEY root, const std::string& programDir);
+
+struct CatalogueEntry {
+    std::string file;    // "File", up to its first NUL
+    bool exists = false;  // program directory + file is there (and is a plain name)
+    bool selected = false;  // "Select" reads exactly 1
+};
+// Every readable entry in enumeration order; entries whose "File" cannot be
+// read are left out. Missing "Measure" gives an empty list.
+std::vector<CatalogueEntry> ReadCatalogue(HKEY root, const std::string& programDir);
+
+// The fixed-size record at the start of an item description file.
+struct ItemDescription {
+    std::string name, application, target;
+    uint32_t version = 0;
+    bool complete = false;  // all 9167 bytes were read
+};
+ItemDescription ParseItemDescription(const uint8_t* data, size_t size);
+
+// Reads up to 9167 bytes into buffer (zero-filled first). Like the original
+// reader it creates the file empty when missing. False when it cannot open.
+bool ReadItemDescription(std::vector<uint8_t>* buffer, const std::string& path);
+
+// Item name and "(Version 1.05)"; both empty when the file yields nothing.
+void GetItemName(const std::string& path, std::string* name, std::string* versionText);
+std::string VersionText(uint32_t version);
+
+std::string MissingFileMessage(const std::string& file);
+
+}  // namespace items

@@ -1,0 +1,35 @@
+// The main window's side of the item catalogue: first-start scan and the
+// placing of selected items on the ten item slots.
+#include "framework/winapp.h"
+#include "items/catalogue.h"
+#include "mainwnd/maindlg.h"
+#include "res/resource.h"
+#include "run/scores.h"
+
+void CMainDlg::BuildMeasureTree() { items::BuildMeasureTree(m_hRootKey, m_programDir); }
+
+void CMainDlg::ShowMissingFile(const std::string& file) {
+    AppMessageBox(m_hWnd, items::MissingFileMessage(file), MB_OK);
+}
+
+void CMainDlg::AssignItemButtons(bool refresh) {
+    int count = 0;
+    for (const items::CatalogueEntry& e : items::ReadCatalogue(m_hRootKey, m_programDir)) {
+        if (!e.exists) {
+            ShowMissingFile(e.file);
+            continue;
+        }
+        if (!e.selected) continue;
+        if (count < 10) {
+            std::string description = items::WithExtension(e.file, "MCR");
+            m_itemBtn[count + 1].Attach(this, IDC_ITEMBTN_FIRST + count + 1, CItemBtn::kItem, description);
+            SetScoreTexts(count + 1, ItemScore(description), refresh);
+        }
+        ++count;
+    }
+    EnableDlgItem(IDC_ITEMBTN_FIRST, count > 0);
+    for (int slot = count; slot < 10; ++slot) {
+        m_itemBtn[slot + 1].Attach(this, IDC_ITEMBTN_FIRST + slot + 1, CItemBtn::kEmpty);
+        if (refresh) SetScoreTexts(slot + 1, run::kNoScore, true);
+    }
+}

@@ -1,0 +1,124 @@
+#include "run/rundialogs.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "app/help.h"
+#include "mainwnd/maindlg.h"
+#include "res/resource.h"
+
+std::string ConfirmStartText(int runCount) {
+    char buf[768];
+    std::snprintf(buf, sizeof buf,
+                  "※測定する前に他のアプリケーションを終了してください。\n\n"
+                  "※測定中はマウスやキーボードには、絶対に触らないでく\n  ださい。\n\n"
+                  "%s測定モードで測定を開始します。よろしいですか？",
+                  runCount == 1 ? "簡易" : "精密");
+    return buf;
+}
+
+std::string RunProgressText(const std::string& itemFile, int total, int runNumber) {
+    char buf[256];
+    std::snprintf(buf, sizeof buf, "%s の %d 回中 %d 回目\nの測定を開始します。", itemFile.c_str(), total, runNumber);
+    return buf;
+}
+
+// --- start confirmation ------------------------------------------------------
+
+CConfirmStartDlg::CConfirmStartDlg(CWnd* parent, int runCount)
+    : CDialog(IDD_CONFIRMSTART, parent), m_runCount(runCount) {}
+
+void CConfirmStartDlg::DoDataExchange(CDataExchange& dx) { dx.Text(IDC_CONFIRM_TEXT, m_text); }
+
+BOOL CConfirmStartDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_icon.SubclassDlgItem(IDC_CONFIRM_ICON, this);
+    m_icon.SetIcon(LoadIcon(nullptr, IDI_EXCLAMATION));
+    m_text = ConfirmStartText(m_runCount);
+    UpdateData(false);
+    MessageBeep(MB_ICONEXCLAMATION);
+    return TRUE;
+}
+
+bool CConfirmStartDlg::OnCommand(UINT id, UINT code, HWND) {
+    if (id != IDC_HELPBTN || code != BN_CLICKED) return false;
+    AppHelp(m_hWnd, HELP_PARTIALKEY, "注意事項");
+    return true;
+}
+
+// --- run progress ------------------------------------------------------------
+
+namespace {
+enum : UINT_PTR { kCursorTimer = 1, kCloseTimer = 2 };
+
+void ParkCursor() { SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1); }
+}  // namespace
+
+const MessageEntry<CRunCountDlg> CRunCountDlg::kMessages[] = {
+    {WM_TIMER, &CRunCountDlg::OnTimer},
+};
+
+CRunCountDlg::CRunCountDlg(CWnd* parent, const std::string& itemFile, int total, int runNumber)
+    : CDialog(IDD_RUNCOUNT, parent), m_itemFile(itemFile), m_total(total), m_runNumber(runNumber) {}
+
+void CRunCountDlg::DoDataExchange(CDataExchange& dx) { dx.Text(IDC_RUN_TEXT, m_text); }
+
+bool CRunCountDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    return DispatchMessageTable(this, kMessages, msg, wp, lp, result);
+}
+
+BOOL CRunCountDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_ok.SubclassDlgItem(IDOK, this);
+    m_progress.SubclassDlgItem(IDC_RUN_PROGRESS, this);
+    m_text = RunProgressText(m_itemFile, m_total, m_runNumber);
+    m_progress.SetRange(0, m_total);
+    m_progress.SetPos(m_runNumber - 1);
+    m_secondTimer = 0;
+    UpdateData(false);
+    SetTimer(m_hWnd, kCursorTimer, 50, nullptr);
+    return TRUE;
+}
+
+LRESULT CRunCountDlg::OnTimer(WPARAM wp, LPARAM) {
+    if (wp == kCursorTimer) {
+        RECT r = m_ok.GetWindowRect();
+        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        KillTimer(m_hWnd, kCursorTimer);
+        SetTimer(m_hWnd, kCloseTimer, 2500, nullptr);
+        m_secondTimer = 1;
+    } else if (wp == kCloseTimer) {
+        OnOK();
+    }
+    return 0;
+}
+
+void CRunCountDlg::OnOK() {
+    ParkCursor();
+    if (m_secondTimer == 1) KillTimer(m_hWnd, kCloseTimer);
+    // Closed within the first 50 ms: the cursor timer must not fire later.
+    KillTimer(m_hWnd, kCursorTimer);
+    EndDialog(IDOK);
+}
+
+// --- precision -----------------------------------------------------------------
+
+CPrecisionDlg::CPrecisionDlg(CMainDlg* main)
+    : CDialog(IDD_PRECISION, main), m_choice(main->RunCount() == 10 ? 1 : 0), m_main(main) {}
+
+void CPrecisionDlg::DoDataExchange(CDataExchange& dx) { dx.Radio(IDC_PREC_SIMPLE, m_choice); }
+
+bool CPrecisionDlg::OnCommand(UINT id, UINT code, HWND) {
+    if (id != IDC_HELPBTN || code != BN_CLICKED) return false;
+    AppHelp(m_hWnd, HELP_PARTIALKEY, "測定精度の選択");
+    return true;
+}
+
+void CPrecisionDlg::OnOK() {
+    UpdateData(true);
+    int runs = m_main->RunCount();
+    bool unchanged = (m_choice == 1 && runs == 10) || (m_choice == 0 && runs == 1);
+    if (!unchanged) m_main->SetRunCount(m_choice == 1 ? 10 : 1);
+    EndDialog(IDOK);
+}

@@ -1,0 +1,147 @@
+#include "items/catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "scratch_key.h"
+#include "temp_dir.h"
+
+using namespace items;
+
+namespace {
+
+void AddItem(const ScratchKey& s, const char* key, const char* file, const DWORD* select) {
+    RegKey k = s.Sub((std::string("Measure\\") + key).c_str());
+    k.WriteText("File", file);
+    if (select) k.WriteDword("Select", *select);
+}
+
+const DWORD kOn = 1, kOff = 0, kTwo = 2;
+
+std::vector<unsigned char> Description(const char* name, uint32_t version, size_t size = kDescriptionSize) {
+    std::vector<unsigned char> d(size, 0);
+    if (size >= kNameOffset + kNameSize) std::memcpy(&d[kNameOffset], name, std::min(std::strlen(name), kNameSize));
+    if (size >= kVersionOffset + 4) std::memcpy(&d[kVersionOffset], &version, 4);
+    return d;
+}
+
+}  // namespace
+
+TEST(FileNames, OnlyBareNamesAreAccepted) {
+    EXPECT_TRUE(IsPlainFileName("NOTEPAD.BNC"));
+    EXPECT_TRUE(IsPlainFileName("ソフト.BNC"));  // second byte 0x5C is not a separator
+    EXPECT_FALSE(IsPlainFileName("..\\EVIL.BNC"));
+    EXPECT_FALSE(IsPlainFileName("sub\\X.BNC"));
+    EXPECT_FALSE(IsPlainFileName("C:X.BNC"));
+    EXPECT_FALSE(IsPlainFileName("/X.BNC"));
+    EXPECT_FALSE(IsPlainFileName(".."));
+    EXPECT_FALSE(IsPlainFileName(""));
+    EXPECT_EQ(WithExtension("X.BNC", "MCR"), "X.MCR");
+}
+
+TEST(MeasureTree, FirstStartScanSelectsEveryModuleInOrder) {
+    ScratchKey s;
+    TempDir dir;
+    dir.Write("A.BNC");
+    dir.Write("B.BNC");
+    dir.Write("README.TXT");
+    BuildMeasureTree(s.root(), dir.path);
+    DWORD type = 0;
+    std::string file0 = s.Raw("Measure\\0000", "File", &type);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    // Written with its whole 256-byte buffer; Wine keeps only up to the NUL.
+    EXPECT_EQ(file0.substr(0, file0.find('\0')).substr(1), ".BNC");
+    std::vector<CatalogueEntry> entries = ReadCatalogue(s.root(), dir.path);
+    ASSERT_EQ(entries.size(), 2u);
+    for (const CatalogueEntry& e : entries) {
+        EXPECT_TRUE(e.exists);
+        EXPECT_TRUE(e.selected);
+    }
+    EXPECT_NE(entries[0].file, entries[1].file);
+    EXPECT_FALSE(s.Has("Measure\\0002", "File"));
+}
+
+TEST(MeasureTree, EmptyDirectoryLeavesMeasureEmptyAndOldKeysStay) {
+    ScratchKey s;
+    TempDir dir;
+    BuildMeasureTree(s.root(), dir.path);
+    EXPECT_TRUE(ReadCatalogue(s.root(), dir.path).empty());
+    AddItem(s, "0005", "OLD.BNC", &kOn);
+    dir.Write("NEW.BNC");
+    BuildMeasureTree(s.root(), dir.path);
+    std::vector<CatalogueEntry> entries = ReadCatalogue(s.root(), dir.path);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].file, "NEW.BNC");
+    EXPECT_EQ(entries[1].file, "OLD.BNC");
+    EXPECT_FALSE(entries[1].exists);
+}
+
+TEST(Catalogue, SelectionNeedsExactlyOneAndFilesAreChecked) {
+    ScratchKey s;
+    TempDir dir;
+    dir.Write("A.BNC");
+    dir.Write("B.BNC");
+    dir.Write("C.BNC");
+    AddItem(s, "0000", "A.BNC", &kOn);
+    AddItem(s, "0001", "B.BNC", nullptr);  // no "Select": not selected
+    AddItem(s, "0002", "C.BNC", &kTwo);
+    AddItem(s, "0003", "GONE.BNC", &kOff);
+    AddItem(s, "0004", "..\\A.BNC", &kOn);
+    s.Sub("Measure\\0005");  // no "File": left out
+    std::vector<CatalogueEntry> e = ReadCatalogue(s.root(), dir.path);
+    ASSERT_EQ(e.size(), 5u);
+    EXPECT_TRUE(e[0].selected);
+    EXPECT_FALSE(e[1].selected);
+    EXPECT_FALSE(e[2].selected);
+    EXPECT_FALSE(e[3].exists);
+    EXPECT_FALSE(e[4].exists) << "a path outside the program directory counts as missing";
+}
+
+TEST(Catalogue, FileValueIsCutAtItsFirstNul) {
+    ScratchKey s;
+    TempDir dir;
+    dir.Write("A.BNC");
+    char buf[128] = "A.BNC";
+    std::memcpy(buf + 10, "junk", 4);
+    s.Sub("Measure\\0000").WriteBinaryAs(REG_SZ, "File", buf, sizeof buf);
+    std::vector<CatalogueEntry> e = ReadCatalogue(s.root(), dir.path);
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0].file, "A.BNC");
+    EXPECT_TRUE(e[0].exists);
+}
+
+TEST(Description, NameAndVersionText) {
+    TempDir dir;
+    dir.Write("A.MCR", Description("テキスト編集", 0x00010005));
+    std::string name, version;
+    GetItemName(dir.path + "A.MCR", &name, &version);
+    EXPECT_EQ(name, "テキスト編集");
+    EXPECT_EQ(version, "(Version 1.05)");
+    EXPECT_EQ(VersionText(0x0002007B), "(Version 2.123)");
+}
+
+TEST(Description, NameWithoutTerminatorIsCutAtItsField) {
+    std::vector<unsigned char> d = Description("", 0);
+    std::memset(&d[kNameOffset], 'N', kNameSize + 10);  // runs into the next field
+    ItemDescription parsed = ParseItemDescription(d.data(), d.size());
+    EXPECT_EQ(parsed.name, std::string(kNameSize, 'N'));
+    EXPECT_TRUE(parsed.complete);
+}
+
+TEST(Description, ShortOrMissingFilesGiveNothingAndMissingOnesAreCreated) {
+    TempDir dir;
+    dir.Write("SHORT.MCR", Description("abc", 0x00010000, 100));
+    std::string name = "x", version = "y";
+    GetItemName(dir.path + "SHORT.MCR", &name, &version);
+    EXPECT_EQ(name, "abc");
+    EXPECT_EQ(version, "");
+    GetItemName(dir.path + "NONE.MCR", &name, &version);
+    EXPECT_EQ(name, "");
+    EXPECT_EQ(version, "");
+    EXPECT_TRUE(FileExists(dir.path + "NONE.MCR"));
+    std::vector<uint8_t> buf;
+    ASSERT_TRUE(ReadItemDescription(&buf, dir.path + "NONE.MCR"));
+    EXPECT_TRUE(buf.empty());
+    EXPECT_FALSE(ParseItemDescription(buf.data(), buf.size()).complete);
+}
