@@ -70,10 +70,6 @@ void CMainDlg::LaunchModule(const std::string& name) {
     m_running = true;
     m_abortTime = 0;
     WriteSuspension(0);
-    // End messages left over from an earlier module must not end this run.
-    MSG stale;
-    while (PeekMessageA(&stale, m_hWnd, run::kEndMessage, run::kEndMessage, PM_REMOVE)) {
-    }
     std::string path = run::ModulePath(m_programDir, name);
     m_module = path.empty() ? nullptr : run::StartModule(path);
     if (!m_module) {
@@ -107,6 +103,10 @@ void CMainDlg::ReapModule() {
     WaitForSingleObject(m_module, kExitWaitMs);
     CloseHandle(m_module);
     m_module = nullptr;
+    // Whatever end message it posted beyond the first is stale now.
+    MSG stale;
+    while (PeekMessageA(&stale, m_hWnd, run::kEndMessage, run::kEndMessage, PM_REMOVE)) {
+    }
 }
 
 LRESULT CMainDlg::OnEndBnc(WPARAM wp, LPARAM) {

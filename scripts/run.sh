@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and starts the program. With a display it opens there;
-# without one it runs on a private Xvfb and saves a screenshot.
+# without one it runs on a private Xvfb, measures every selected item once
+# (simple mode), prints the scores and saves a screenshot.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -15,7 +16,7 @@ rm -f "$shot"
 dist_win="Z:$(readlink -f "$ZELBR_BUILD/dist" | tr / '\\')"
 shot_win="Z:$(echo "$shot" | tr / '\\')"
 # The tool writes code page 932; the terminal reads UTF-8.
-"$root/scripts/session.sh" --xvfb wine "$ZELBR_BUILD/cross/tests/showcase.exe" "$dist_win" "$shot_win" | iconv -f CP932 -t UTF-8
+"$root/scripts/session.sh" --xvfb wine "$ZELBR_BUILD/cross/tests/showcase.exe" --measure "$dist_win" "$shot_win" | iconv -f CP932 -t UTF-8
 if [[ -s $shot ]]; then
     echo "screenshot: $shot"
 else

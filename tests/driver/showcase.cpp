@@ -1,48 +1,134 @@
 // Headless run: starts the program from its directory, answers the
-// first-start notice, saves a screenshot of the desktop and closes it.
-// Usage: showcase <program dir> <png path>
+// first-start notice, optionally measures every selected item once through
+// the all-items button, prints the scores, saves a screenshot and closes it.
+// Usage: showcase [--measure] <program dir> <png path>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "gui_driver.h"
 
+namespace {
+
+const char kRoot[] = "Software\\Orvane\\Travik\\zelBr";
+const int kAllItemsButton = 1008, kScoreFirst = 1044;
+
+// Item name from a description file: 64 bytes at offset 20.
+std::string ItemName(const std::string& path) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return "?";
+    char buf[84] = {};
+    DWORD got = 0;
+    ReadFile(f, buf, sizeof buf, &got, nullptr);
+    CloseHandle(f);
+    if (got < sizeof buf) return "?";
+    return std::string(buf + 20, strnlen(buf + 20, 64));
+}
+
+// The description files of the selected items, in catalogue order.
+std::vector<std::string> SelectedDescriptions(const std::string& dir) {
+    std::vector<std::string> files;
+    for (int i = 0; i < 1000; ++i) {
+        char key[96];
+        std::snprintf(key, sizeof key, "%s\\Measure\\%04d", kRoot, i);
+        if (!gui::RegKeyExists(key)) break;
+        std::string file;
+        DWORD select = 0;
+        if (!gui::RegReadString(key, "File", &file) || !gui::RegReadDword(key, "Select", &select) || select != 1)
+            continue;
+        if (GetFileAttributesA((dir + file).c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        files.push_back(file.substr(0, file.size() - 3) + "MCR");
+    }
+    return files;
+}
+
+// Answers message boxes and the start confirmation while waiting for cond.
+template <class F>
+bool Attend(gui::Program& program, F cond, DWORD timeoutMs) {
+    return gui::WaitFor(
+        [&] {
+            if (HWND box = gui::WaitMessageBox(program.pid, 0)) {
+                std::printf("message: %s (answered OK)\n", gui::MessageBoxText(box).c_str());
+                gui::Answer(box, IDOK);
+                gui::WaitGone(box, 5000);
+            }
+            if (HWND confirm = gui::WaitWindow(program.pid, "#32770", "ZELBR", 0)) {
+                if (GetDlgItem(confirm, 1146)) {
+                    gui::Click(confirm, IDOK);
+                    gui::WaitGone(confirm, 5000);
+                }
+            }
+            return cond();
+        },
+        timeoutMs, 100);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: showcase <program dir> <png path>\n");
+    int arg = 1;
+    bool measure = argc > 1 && std::strcmp(argv[1], "--measure") == 0;
+    if (measure) ++arg;
+    if (argc - arg < 2) {
+        std::fprintf(stderr, "usage: showcase [--measure] <program dir> <png path>\n");
         return 2;
     }
-    std::string dir = argv[1];
+    std::string dir = argv[arg];
+    const char* png = argv[arg + 1];
     if (!dir.empty() && dir.back() != '\\') dir += '\\';
+    // Simple measurement: every item once.
+    if (measure && gui::RegKeyExists(kRoot)) gui::RegWriteDword(std::string(kRoot) + "\\Ini\\zelBr", "Precision", 1);
+
     gui::Program program = gui::Start(dir + "ZELBR.EXE", dir);
     if (!program.ok()) {
         std::fprintf(stderr, "cannot start %sZELBR.EXE\n", dir.c_str());
         return 1;
     }
     HWND main = nullptr;
-    // The first start shows a notice before the window; nobody is there to read it.
-    gui::WaitFor(
-        [&] {
-            if (HWND box = gui::WaitMessageBox(program.pid, 0)) {
-                std::printf("notice: %s (answered OK)\n", gui::MessageBoxText(box).c_str());
-                gui::Answer(box, IDOK);
-            }
-            main = gui::WaitWindow(program.pid, "#32770", "ｸﾛﾉﾗﾝ", 0);
-            return main != nullptr;
-        },
-        20000, 100);
+    Attend(program, [&] { return (main = gui::WaitWindow(program.pid, "#32770", "ｸﾛﾉﾗﾝ", 0)) != nullptr; }, 30000);
     if (!main) {
         std::fprintf(stderr, "the main window did not appear\n");
         return 1;
     }
+    // Wine shows a modal dialog again the first time its queue runs empty,
+    // which would restore a window minimised for a run before that.
+    WaitForInputIdle(program.process, 5000);
+    std::printf("main window: %s\n", gui::WindowText(main).c_str());
+    int status = 0;
+    if (measure) {
+        if (!gui::IsControlEnabled(main, kAllItemsButton)) {
+            std::fprintf(stderr, "no measurement item is selected\n");
+            status = 1;
+        } else {
+            std::printf("measuring every selected item once...\n");
+            DWORD t0 = GetTickCount();
+            gui::Click(main, kAllItemsButton);
+            Attend(program, [&] { return IsIconic(main) != FALSE; }, 10000);
+            if (!Attend(program, [&] { return !IsIconic(main); }, 600000)) {
+                std::fprintf(stderr, "the measurement did not end\n");
+                status = 1;
+            }
+            Attend(program, [] { return false; }, 500);  // late notices
+            std::printf("measured in %.1f s\n", (GetTickCount() - t0) / 1000.0);
+            std::vector<std::string> items = SelectedDescriptions(dir);
+            for (size_t slot = 0; slot < items.size() && slot < 10; ++slot) {
+                std::string score = gui::ControlText(main, kScoreFirst + 1 + static_cast<int>(slot));
+                std::printf("  %-12s %-36s %s\n", items[slot].c_str(), ItemName(dir + items[slot]).c_str(),
+                            score.empty() ? "(no score)" : score.c_str());
+            }
+            std::string overall = gui::ControlText(main, kScoreFirst);
+            std::printf("  overall score: %s\n", overall.empty() ? "(no score)" : overall.c_str());
+        }
+    }
     RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Sleep(500);
-    bool saved = gui::CaptureScreen(argv[2]);
-    std::printf("main window: %s\n", gui::WindowText(main).c_str());
+    bool saved = gui::CaptureScreen(png);
     gui::Click(main, IDOK);
     gui::WaitExit(program, 10000);
     if (!saved) {
-        std::fprintf(stderr, "could not write %s\n", argv[2]);
+        std::fprintf(stderr, "could not write %s\n", png);
         return 1;
     }
-    return 0;
+    return status;
 }

@@ -26,6 +26,17 @@ inline std::string DistDir() {
     return dir;
 }
 
+// Where the test module and its description file are built.
+inline std::string TestBinDir() {
+    char buf[MAX_PATH] = {};
+    GetEnvironmentVariableA("ZELBR_TESTBIN", buf, sizeof buf);
+    std::string dir = buf;
+    if (!dir.empty() && dir.back() != '\\') dir += '\\';
+    return dir;
+}
+
+inline std::string ModuleKey(const std::string& base) { return "Software\\ZelbrTests\\Module\\" + base; }
+
 inline std::vector<uint8_t> Bytes(const void* p, size_t n) {
     const uint8_t* b = static_cast<const uint8_t*>(p);
     return std::vector<uint8_t>(b, b + n);
@@ -55,6 +66,7 @@ protected:
         ASSERT_FALSE(DistDir().empty()) << "ZELBR_DIST is not set";
         gui::RegDeleteTree(kRoot);
         gui::RegDeleteTree(kAppDefaults);
+        gui::RegDeleteTree("Software\\ZelbrTests\\Module");
         const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
         dir_ = gui::MakeProgramDir(std::string(info->test_suite_name()) + "." + info->name());
         ASSERT_FALSE(dir_.empty());
@@ -72,8 +84,12 @@ protected:
         program_ = gui::Start(dir_ + "ZELBR.EXE");
         ASSERT_TRUE(program_.ok());
     }
+    // The main window, once the program waits for input: Wine shows a modal
+    // dialog again (restoring it) the first time its queue runs empty.
     HWND WaitMain(DWORD timeoutMs = 15000) {
-        return gui::WaitWindow(program_.pid, "#32770", kTitle, timeoutMs);
+        HWND main = gui::WaitWindow(program_.pid, "#32770", kTitle, timeoutMs);
+        if (main) WaitForInputIdle(program_.process, 5000);
+        return main;
     }
     // Starts on a prepared root and waits for the main window.
     HWND StartMain() {
@@ -109,6 +125,53 @@ protected:
         Settle(hwnd);
         CreateDirectoryA((DistDir() + "..\\screenshots").c_str(), nullptr);
         gui::CaptureWindow(hwnd, DistDir() + "..\\screenshots\\" + name + ".png");
+    }
+
+    // The test module copied in as <base>.BNC with its description file,
+    // behaving as told.
+    void AddModule(const std::string& base, const char* behaviour = "normal", DWORD value = 1000,
+                   DWORD reference = 1000, DWORD delayMs = 0) {
+        ASSERT_TRUE(gui::CopyInto(dir_, TestBinDir() + "TESTMOD.BNC", base + ".BNC"));
+        ASSERT_TRUE(gui::CopyInto(dir_, TestBinDir() + "TESTMOD.MCR", base + ".MCR"));
+        gui::RegWriteString(ModuleKey(base), "Behaviour", behaviour);
+        gui::RegWriteDword(ModuleKey(base), "Value", value);
+        gui::RegWriteDword(ModuleKey(base), "Reference", reference);
+        gui::RegWriteDword(ModuleKey(base), "DelayMs", delayMs);
+    }
+    static void AddCatalogue(int index, const std::string& file, DWORD select = 1) {
+        char key[96];
+        snprintf(key, sizeof key, "%s\\Measure\\%04d", kRoot, index);
+        gui::RegWriteString(key, "File", file);
+        gui::RegWriteDword(key, "Select", select);
+    }
+    static std::string Launches(const std::string& base) {
+        std::string s;
+        gui::RegReadString(ModuleKey(base), "Launches", &s);
+        return s;
+    }
+    // Settings for a run: run count and option byte.
+    static void Settings(DWORD runCount, BYTE flag) {
+        gui::RegWriteDword(kIni, "Precision", runCount);
+        gui::RegWriteBinary(kIni, "Flag", {flag});
+    }
+    // A measurement started from a click: the window goes down, then comes back.
+    static bool WaitRunEnded(HWND main, DWORD timeoutMs = 30000) {
+        return WaitIconic(main) && WaitRestored(main, timeoutMs);
+    }
+    static bool WaitRestored(HWND main, DWORD timeoutMs = 30000) {
+        return gui::WaitFor([&] { return !IsIconic(main); }, timeoutMs, 50);
+    }
+    static bool WaitIconic(HWND main, DWORD timeoutMs = 10000) {
+        return gui::WaitFor([&] { return IsIconic(main) != FALSE; }, timeoutMs, 10);
+    }
+    // Answers the next message box, returning its text ("" when none came).
+    std::string AnswerBox(int button = IDOK, DWORD timeoutMs = 15000) {
+        HWND box = gui::WaitMessageBox(program_.pid, timeoutMs);
+        if (!box) return std::string();
+        std::string text = gui::MessageBoxText(box);
+        gui::Answer(box, button);
+        gui::WaitGone(box, 5000);
+        return text;
     }
 
     std::string dir_;

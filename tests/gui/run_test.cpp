@@ -1,0 +1,319 @@
+#include "zelbr_fixture.h"
+
+#include <commctrl.h>
+
+#include "../../res/resource.h"
+
+using namespace zelbr;
+
+namespace {
+
+const char kRunCountCaption[] = "測定回数(ｱﾌﾟﾘｹｰｼｮﾝ ﾍﾞﾝﾁﾏｰｸ)";
+const char kAbortNotice[] = "測定を中止します。";
+const char kAbortedNotice[] = "測定を中止しました。";
+
+// Flag bits: run-number message 0x02, start confirmation 0x04.
+const BYTE kNoPrompts = 0x00;
+
+}  // namespace
+
+TEST_F(ZelbrTest, FirstStartScanPlacesModulesOnSlots) {
+    AddModule("T1");
+    AddModule("T2");
+    Start();
+    ASSERT_FALSE(AnswerBox().empty()) << "first-start notice";
+    HWND main = WaitMain();
+    ASSERT_TRUE(main);
+    EXPECT_TRUE(gui::IsControlEnabled(main, IDC_ITEMBTN_FIRST));
+    EXPECT_TRUE(gui::IsControlEnabled(main, IDC_ITEMBTN_FIRST + 1));
+    EXPECT_TRUE(gui::IsControlEnabled(main, IDC_ITEMBTN_FIRST + 2));
+    EXPECT_FALSE(gui::IsControlEnabled(main, IDC_ITEMBTN_FIRST + 3));
+    DWORD select = 0;
+    EXPECT_TRUE(gui::RegReadDword(std::string(kRoot) + "\\Measure\\0001", "Select", &select));
+    EXPECT_EQ(select, 1u);
+    RECT client;
+    GetClientRect(main, &client);
+    EXPECT_EQ(client.bottom, 160 + 2 * 35);
+    SaveShot(main, "main_two_items");
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, SingleItemSimpleRunAfterConfirmation) {
+    AddModule("T1", "normal", 500, 1000);
+    AddCatalogue(0, "T1.BNC");
+    Settings(1, 0x07);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    EXPECT_EQ(gui::ControlText(main, IDC_NUMLED_FIRST + 1), "");
+
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    HWND confirm = WaitDialog("ZELBR");
+    ASSERT_TRUE(confirm);
+    std::string text = gui::ControlText(confirm, IDC_CONFIRM_TEXT);
+    EXPECT_NE(text.find("※測定中はマウスやキーボードには、絶対に触らないでく\n  ださい。"), std::string::npos);
+    EXPECT_NE(text.find("簡易測定モードで測定を開始します。よろしいですか？"), std::string::npos);
+    SaveShot(confirm, "confirm_start");
+    gui::Click(confirm, IDOK);
+
+    ASSERT_TRUE(WaitRunEnded(main));
+    EXPECT_EQ(Launches("T1"), "0");
+    DWORD hwnd = 0;
+    gui::RegReadDword(ModuleKey("T1"), "LastHwnd", &hwnd);
+    EXPECT_EQ(hwnd, static_cast<DWORD>(reinterpret_cast<UINT_PTR>(main)));
+    EXPECT_TRUE(gui::WaitFor([&] { return gui::ControlText(main, IDC_NUMLED_FIRST + 1) == "20000"; }, 5000));
+    EXPECT_EQ(gui::ControlText(main, IDC_LEVELLED_FIRST + 1), "20000");
+    EXPECT_EQ(gui::ControlText(main, IDC_NUMLED_FIRST), "20000");
+    DWORD suspension = 9;
+    EXPECT_TRUE(gui::RegReadDword(kIni, "Suspension", &suspension));
+    EXPECT_EQ(suspension, 0u);
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, DecliningTheConfirmationStartsNothing) {
+    AddModule("T1");
+    AddCatalogue(0, "T1.BNC");
+    Settings(1, 0x04);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    HWND confirm = WaitDialog("ZELBR");
+    ASSERT_TRUE(confirm);
+    gui::PressKey(confirm, VK_ESCAPE);
+    EXPECT_TRUE(gui::WaitGone(confirm));
+    Sleep(300);
+    EXPECT_TRUE(Value(kIni, "Count").empty());
+    EXPECT_TRUE(Value(kIni, "hWnd").empty());
+    EXPECT_EQ(Launches("T1"), "");
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, PreciseRunAnnouncesEachFurtherRun) {
+    AddModule("T1", "normal", 1000, 1000);
+    AddCatalogue(0, "T1.BNC");
+    Settings(10, 0x02);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    for (int run = 2; run <= 10; ++run) {
+        HWND dlg = WaitDialog(kRunCountCaption);
+        ASSERT_TRUE(dlg) << "run " << run;
+        EXPECT_EQ(gui::ControlText(dlg, IDC_RUN_TEXT),
+                  "T1.MCR の 10 回中 " + std::to_string(run) + " 回目\nの測定を開始します。");
+        DWORD_PTR pos = 0;
+        SendMessageTimeoutA(GetDlgItem(dlg, IDC_RUN_PROGRESS), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 2000, &pos);
+        EXPECT_EQ(pos, static_cast<DWORD_PTR>(run - 1));
+        if (run == 2) SaveShot(dlg, "run_progress");
+        gui::Click(dlg, IDOK);
+        ASSERT_TRUE(gui::WaitGone(dlg));
+    }
+    ASSERT_TRUE(WaitRestored(main));
+    EXPECT_EQ(Launches("T1"), "0,1,2,3,4,5,6,7,8,9");
+    EXPECT_TRUE(gui::WaitFor([&] { return gui::ControlText(main, IDC_NUMLED_FIRST + 1) == "10000"; }, 5000));
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, StoppingFromTheProgressDialogEndsTheMeasurement) {
+    AddModule("T1");
+    AddCatalogue(0, "T1.BNC");
+    Settings(10, 0x02);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    HWND dlg = WaitDialog(kRunCountCaption);
+    ASSERT_TRUE(dlg);
+    gui::Click(dlg, IDCANCEL);
+    EXPECT_EQ(AnswerBox(), kAbortNotice);
+    ASSERT_TRUE(WaitRestored(main));
+    EXPECT_EQ(Launches("T1"), "0");
+    DWORD count = 99;
+    gui::RegReadDword(kIni, "Count", &count);
+    EXPECT_EQ(count, 0u);
+    // One run is too few for precise mode: no score.
+    EXPECT_EQ(gui::ControlText(main, IDC_NUMLED_FIRST + 1), "");
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, SystemCommandDuringRunAbortsAndWaitsForTheModule) {
+    AddModule("T1", "wait", 1000, 1000, 20000);
+    AddCatalogue(0, "T1.BNC");
+    Settings(1, kNoPrompts);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    ASSERT_TRUE(WaitIconic(main));
+    ASSERT_TRUE(gui::WaitFor([&] { return Launches("T1") == "0"; }, 10000));
+    gui::SysCommand(main, SC_RESTORE);
+    HWND box = gui::WaitMessageBox(program_.pid, 10000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(gui::MessageBoxText(box), kAbortNotice);
+    EXPECT_TRUE(IsIconic(main)) << "the command itself is not carried out";
+    gui::Answer(box, IDOK);
+    // The module sees "Suspension", ends early and reports it.
+    EXPECT_EQ(AnswerBox(), kAbortedNotice);
+    ASSERT_TRUE(WaitRestored(main));
+    DWORD suspension = 0;
+    gui::RegReadDword(kIni, "Suspension", &suspension);
+    EXPECT_EQ(suspension, 1u);
+    EXPECT_EQ(GetPriorityClass(program_.process), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, AllItemsSkipsMissingModuleAndReportsItTwice) {
+    AddModule("T1", "normal", 100, 100);
+    AddModule("T3", "normal", 300, 300);
+    AddCatalogue(0, "T1.BNC");
+    AddCatalogue(1, "T2.BNC");
+    AddCatalogue(2, "T3.BNC");
+    Settings(1, kNoPrompts);
+    Start();
+    // The missing module is reported while the slots are filled.
+    std::string text = AnswerBox();
+    EXPECT_NE(text.find("T2.BNC"), std::string::npos);
+    EXPECT_EQ(AnswerBox(), text) << "and again for the overall score";
+    HWND main = WaitMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST));
+    EXPECT_EQ(AnswerBox(IDOK, 20000), text) << "during the pass";
+    EXPECT_EQ(AnswerBox(IDOK, 20000), text) << "at the end, for the overall score";
+    ASSERT_TRUE(WaitRestored(main));
+    EXPECT_EQ(Launches("T1"), "0");
+    EXPECT_EQ(Launches("T3"), "0");
+    EXPECT_TRUE(gui::WaitFor([&] { return gui::ControlText(main, IDC_NUMLED_FIRST) == "10000"; }, 5000));
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, AllItemsWithEveryModuleGoneSaysThereIsNothing) {
+    AddModule("T1");
+    AddCatalogue(0, "T1.BNC");
+    Settings(1, kNoPrompts);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(DeleteFileA((dir_ + "T1.BNC").c_str()));
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST));
+    EXPECT_NE(AnswerBox().find("T1.BNC"), std::string::npos);
+    EXPECT_EQ(AnswerBox(), "測定項目がありません。");
+    EXPECT_FALSE(IsIconic(main));
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, TwelveSelectedItemsFillTenSlots) {
+    for (int i = 1; i <= 12; ++i) {
+        char base[8];
+        snprintf(base, sizeof base, "T%02d", i);
+        AddModule(base);
+        AddCatalogue(i - 1, std::string(base) + ".BNC");
+    }
+    AddCatalogue(12, "T01.BNC", 0);
+    MarkNotFirstStart();
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    for (int slot = 0; slot < 10; ++slot) EXPECT_TRUE(gui::IsControlEnabled(main, IDC_ITEMBTN_FIRST + 1 + slot));
+    EXPECT_TRUE(gui::IsControlEnabled(main, IDC_ITEMBTN_FIRST));
+    RECT client;
+    GetClientRect(main, &client);
+    EXPECT_EQ(client.bottom, 510);
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, ModuleThatDiesWithoutReportingIsDetected) {
+    AddModule("T1", "crash");
+    AddCatalogue(0, "T1.BNC");
+    Settings(1, kNoPrompts);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    std::string text = AnswerBox(IDOK, 20000);
+    EXPECT_NE(text.find("T1.BNC"), std::string::npos) << text;
+    EXPECT_NE(text.find("測定を中止しました。"), std::string::npos) << text;
+    ASSERT_TRUE(WaitRestored(main));
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, ModuleThatCannotStartIsReported) {
+    // Not an executable: process creation fails.
+    HANDLE f = CreateFileA((dir_ + "BAD.BNC").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD n;
+    WriteFile(f, "not a program", 13, &n, nullptr);
+    CloseHandle(f);
+    AddCatalogue(0, "BAD.BNC");
+    Settings(1, kNoPrompts);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    std::string text = AnswerBox(IDOK, 20000);
+    EXPECT_NE(text.find("を起動できませんでした。"), std::string::npos) << text;
+    ASSERT_TRUE(WaitRestored(main));
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, SecondEndMessageFromTheSameRunIsIgnored) {
+    AddModule("T1", "twice", 1000, 1000);
+    AddCatalogue(0, "T1.BNC");
+    Settings(10, kNoPrompts);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    ASSERT_TRUE(WaitRunEnded(main, 60000));
+    EXPECT_EQ(Launches("T1"), "0,1,2,3,4,5,6,7,8,9");
+    EXPECT_FALSE(gui::WaitMessageBox(program_.pid, 1500)) << "a stale end message showed a notice";
+    EXPECT_EQ(gui::ControlText(main, IDC_NUMLED_FIRST + 1), "10000");
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, MalformedRecordGivesNoScore) {
+    AddModule("T1", "malformed");
+    AddModule("T2", "badsum");
+    AddCatalogue(0, "T1.BNC");
+    AddCatalogue(1, "T2.BNC");
+    Settings(1, kNoPrompts);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST));
+    ASSERT_TRUE(WaitRunEnded(main));
+    EXPECT_EQ(Launches("T1"), "0");
+    EXPECT_EQ(Launches("T2"), "0");
+    EXPECT_EQ(gui::ControlText(main, IDC_NUMLED_FIRST + 1), "");
+    EXPECT_EQ(gui::ControlText(main, IDC_NUMLED_FIRST + 2), "");
+    EXPECT_EQ(gui::ControlText(main, IDC_NUMLED_FIRST), "");
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, PrecisionSwitchReratesStoredRecords) {
+    AddModule("T1");
+    AddCatalogue(0, "T1.BNC");
+    Settings(1, kNoPrompts);
+    // Ten runs stored: 2000 first, then 1000s; reference 1000.
+    uint32_t rec[14] = {10, 1000, 2000, 1000, 1000, 1000, 1000, 1000, 1000, 1000, 1000, 1000, 11000, 0};
+    rec[13] = 10 + 1000 + 11000 + 11000;
+    gui::RegWriteBinary(std::string(kRoot) + "\\Bench\\T1", "Result", Bytes(rec, sizeof rec));
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    EXPECT_EQ(gui::ControlText(main, IDC_NUMLED_FIRST + 1), "5000");
+
+    ASSERT_TRUE(gui::Click(main, IDC_SELLEVEL));
+    HWND dlg = WaitDialog("測定精度の選択");
+    ASSERT_TRUE(dlg);
+    EXPECT_EQ(gui::CheckState(dlg, IDC_PREC_SIMPLE), BST_CHECKED);
+    SaveShot(dlg, "precision");
+    gui::Click(dlg, IDC_PREC_PRECISE);
+    gui::WaitFor([&] { return gui::CheckState(dlg, IDC_PREC_PRECISE) == BST_CHECKED; }, 3000);
+    gui::Click(dlg, IDOK);
+    ASSERT_TRUE(gui::WaitGone(dlg));
+    EXPECT_EQ(gui::ControlText(main, IDC_NUMLED_FIRST + 1), "9090");
+    EXPECT_EQ(gui::ControlText(main, IDC_NUMLED_FIRST), "9090");
+    DWORD precision = 0;
+    gui::RegReadDword(kIni, "Precision", &precision);
+    EXPECT_EQ(precision, 10u);
+
+    // OK without a change writes nothing.
+    gui::RegWriteDword(kIni, "Precision", 77);
+    ASSERT_TRUE(gui::Click(main, IDC_SELLEVEL));
+    dlg = WaitDialog("測定精度の選択");
+    ASSERT_TRUE(dlg);
+    EXPECT_EQ(gui::CheckState(dlg, IDC_PREC_PRECISE), BST_CHECKED);
+    gui::Click(dlg, IDOK);
+    ASSERT_TRUE(gui::WaitGone(dlg));
+    gui::RegReadDword(kIni, "Precision", &precision);
+    EXPECT_EQ(precision, 77u);
+    CloseMain(main);
+}
