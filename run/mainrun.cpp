@@ -140,6 +140,12 @@ LRESULT CMainDlg::OnEndBnc(WPARAM wp, LPARAM) {
                 if (progress.DoModal() == IDCANCEL) {
                     MessageBox("測定を中止します。", MB_OK);
                     finished = true;
+                } else if (!m_running) {
+                    // Aborted from the system menu while the announcement was up:
+                    // no module runs, so no end message will bring the window back.
+                    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
+                    SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
+                    finished = true;
                 }
             }
             if (!finished) {

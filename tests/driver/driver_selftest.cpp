@@ -82,7 +82,19 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-int RunTarget(const char* menuDumpPath) {
+int RunTarget(const char* menuDumpPath, const char* title, bool startChild) {
+    if (startChild) {  // a helper process, like winhlp32 for the program
+        char self[MAX_PATH];
+        GetModuleFileNameA(nullptr, self, MAX_PATH);
+        std::string cmd = std::string("\"") + self + "\" child NUL";
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi;
+        if (CreateProcessA(self, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+    }
     WNDCLASSA wc = {};
     wc.lpfnWndProc = TargetProc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -90,7 +102,7 @@ int RunTarget(const char* menuDumpPath) {
     wc.hbrBackground = CreateSolidBrush(kBackground);
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     RegisterClassA(&wc);
-    HWND hwnd = CreateWindowA("DriverTarget", kTitle, WS_OVERLAPPEDWINDOW, 40, 40, 360, 240, nullptr, nullptr,
+    HWND hwnd = CreateWindowA("DriverTarget", title, WS_OVERLAPPEDWINDOW, 40, 40, 360, 240, nullptr, nullptr,
                               wc.hInstance, nullptr);
     CreateWindowA("BUTTON", "Ask", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 10, 10, 80, 24, hwnd,
                   (HMENU)10, nullptr, nullptr);
@@ -214,6 +226,16 @@ void CheckTarget(const std::string& self) {
     CHECK(items.size() >= 3 && items[items.size() - 2].text == "ｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ(&B)" &&
           !items[items.size() - 2].grayed && items[items.size() - 3].separator);
 
+    // Opened, the menu shows the states Wine refreshes then: restore greyed for a normal window.
+    gui::OpenSystemMenu(top);
+    HWND popup = gui::WaitWindow(target.pid, "#32768", nullptr, 5000);
+    CHECK(popup != nullptr);
+    std::vector<gui::MenuItem> shown = gui::PopupMenuItems(popup);
+    CHECK(shown.size() == items.size());
+    CHECK(!shown.empty() && shown[0].id == SC_RESTORE && shown[0].grayed);
+    gui::PressKey(popup, VK_ESCAPE);
+    CHECK(gui::WaitGone(popup, 5000));
+
     // A click that opens a message box returns at once; the box is found and answered.
     CHECK(gui::Click(top, 10));
     HWND box = gui::WaitMessageBox(target.pid, 5000);
@@ -273,15 +295,23 @@ void CheckTarget(const std::string& self) {
     CHECK(gui::WaitExit(target, 5000, &code));
     CHECK(code == 3);
 
-    // The destructor ends a program left running.
-    HANDLE watch = nullptr;
+    // The destructor ends a program left running, and the processes it started.
+    HANDLE watch = nullptr, watchChild = nullptr;
     {
-        gui::Program again = gui::Start(self, "", "target \"" + dumpPath + "\"");
-        CHECK(gui::WaitWindow(again.pid, "DriverTarget", nullptr) != nullptr);
+        gui::Program again = gui::Start(self, "", "target NUL child");
+        CHECK(gui::WaitWindow(again.pid, "DriverTarget", kTitle) != nullptr);
+        HWND child = gui::WaitWindow(0, "DriverTarget", "driver child");
+        CHECK(child != nullptr);
+        DWORD childPid = 0;
+        GetWindowThreadProcessId(child, &childPid);
+        CHECK(childPid != 0 && childPid != again.pid);
         watch = OpenProcess(SYNCHRONIZE, FALSE, again.pid);
+        watchChild = OpenProcess(SYNCHRONIZE, FALSE, childPid);
     }
     CHECK(watch && WaitForSingleObject(watch, 0) == WAIT_OBJECT_0);
+    CHECK(watchChild && WaitForSingleObject(watchChild, 5000) == WAIT_OBJECT_0);
     if (watch) CloseHandle(watch);
+    if (watchChild) CloseHandle(watchChild);
 }
 
 void CheckNotepad() {
@@ -348,7 +378,8 @@ void CheckRegistry() {
 int main(int argc, char** argv) {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    if (argc == 3 && strcmp(argv[1], "target") == 0) return RunTarget(argv[2]);
+    if (argc >= 3 && strcmp(argv[1], "target") == 0) return RunTarget(argv[2], kTitle, argc > 3);
+    if (argc == 3 && strcmp(argv[1], "child") == 0) return RunTarget(argv[2], "driver child", false);
     if (argc == 3 && strcmp(argv[1], "png") == 0) {
         std::string dir = std::string(argv[2]) + "\\";
         return gui::WritePng(dir + "small.png", Pattern(3, 2)) && gui::WritePng(dir + "big.png", Pattern(160, 150))

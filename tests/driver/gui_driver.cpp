@@ -143,21 +143,18 @@ Program Start(const std::string& exePath, const std::string& workDir, const std:
     program.dir = DirOf(full);
     std::string cmd = "\"" + std::string(full) + "\"" + (args.empty() ? "" : " " + args);
     std::string cwd = workDir.empty() ? program.dir : workDir;
-    // The program and its children get NUL as standard handles: a child that
-    // outlives the test (winhlp32) must not hold a test runner's output pipe open.
-    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-    HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
-                             OPEN_EXISTING, 0, nullptr);
+    // Wine starts the desktop process (explorer /desktop) from the first process
+    // that needs it; started from the program it would join the job below and
+    // die with it, leaving later programs without a desktop (X BadWindow).
+    GetDesktopWindow();
     STARTUPINFOA si = {};
     si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = si.hStdOutput = si.hStdError = nul;
     PROCESS_INFORMATION pi = {};
-    BOOL started = CreateProcessA(full, &cmd[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, cwd.c_str(),
-                                  &si, &pi);
-    if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
-    if (!started) return program;
-    // Children join the job, so Close() can end all of them; so does our own exit.
+    if (!CreateProcessA(full, &cmd[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, cwd.c_str(), &si, &pi))
+        return program;
+    // Children join the job, so Close() (or our own exit) ends them too. Under
+    // Wine they share our Unix stderr, so a leftover winhlp32 would keep a test
+    // runner waiting on the pipe.
     program.job = CreateJobObjectA(nullptr, nullptr);
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
@@ -189,7 +186,7 @@ HWND WaitWindow(DWORD pid, const char* className, const char* title, DWORD timeo
     WaitFor([&] {
         for (HWND hwnd : TopWindows(pid)) {
             char text[512] = "";
-            GetWindowTextA(hwnd, text, sizeof text);  // top-level titles live in the window manager
+            GetWindowTextA(hwnd, text, sizeof text);  // stored title: no message to a busy program
             if ((!className || lstrcmpiA(ClassName(hwnd).c_str(), className) == 0) &&
                 (!title || std::string(text) == title)) {
                 found = hwnd;
@@ -314,6 +311,14 @@ std::vector<MenuItem> MenuItems(HWND owner, HMENU menu) {
 }
 
 std::vector<MenuItem> SystemMenuItems(HWND top) { return MenuItems(top, nullptr); }
+
+void OpenSystemMenu(HWND top) { PostMessageA(top, WM_SYSCOMMAND, SC_KEYMENU, ' '); }
+
+std::vector<MenuItem> PopupMenuItems(HWND popup) {
+    DWORD_PTR menu = 0;
+    if (!SendWithTimeout(popup, MN_GETHMENU, 0, 0, &menu) || !menu) return {};
+    return MenuItems(popup, (HMENU)menu);  // the handle only means something in its own process
+}
 
 Image Grab(HWND hwnd, bool clientOnly) {
     Image image;

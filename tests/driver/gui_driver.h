@@ -63,7 +63,7 @@ HWND WaitWindow(DWORD pid, const char* className, const char* title, DWORD timeo
 bool IsMessageBox(HWND hwnd);
 HWND WaitMessageBox(DWORD pid, DWORD timeoutMs = 10000);
 std::string MessageBoxText(HWND msgbox);
-bool WaitGone(HWND hwnd, DWORD timeoutMs = 10000);
+bool WaitGone(HWND hwnd, DWORD timeoutMs = 10000);  // destroyed or hidden
 
 std::string ClassName(HWND hwnd);
 std::string WindowText(HWND hwnd);  // asks the window (WM_GETTEXT), so edits are current
@@ -93,6 +93,9 @@ struct MenuItem {
 // own entries (restore, move...) only when the menu opens.
 std::vector<MenuItem> SystemMenuItems(HWND top);
 std::vector<MenuItem> MenuItems(HWND owner, HMENU menu);
+// Opens the system menu as Alt+Space does; its popup is a "#32768" window.
+void OpenSystemMenu(HWND top);
+std::vector<MenuItem> PopupMenuItems(HWND popup);
 
 struct Image {
     int w = 0, h = 0;

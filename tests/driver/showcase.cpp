@@ -1,7 +1,8 @@
 // Headless run: starts the program from its directory, answers the
-// first-start notice, optionally measures every selected item once through
-// the all-items button, prints the scores, saves a screenshot and closes it.
-// Usage: showcase [--measure] <program dir> <png path>
+// first-start notice, optionally measures every selected item through the
+// all-items button (once, or ten times with --precise), prints the scores and
+// checks the stored records, saves a screenshot and closes the program.
+// Usage: showcase [--measure | --precise] <program dir> <png path>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -43,6 +44,21 @@ std::vector<std::string> SelectedDescriptions(const std::string& dir) {
     return files;
 }
 
+// Whether the item's "Result" record holds at least runs runs with right sums.
+std::string RecordCheck(const std::string& item, DWORD runs) {
+    std::vector<uint8_t> raw;
+    std::string key = std::string(kRoot) + "\\Bench\\" + item.substr(0, item.size() - 4);
+    if (!gui::RegRead(key, "Result", &raw) || raw.size() != 56) return "missing";
+    uint32_t w[14];
+    std::memcpy(w, raw.data(), sizeof w);
+    uint32_t sum = 0;
+    for (int i = 2; i < 12; ++i) sum += w[i];
+    bool ok = w[0] >= runs && w[1] != 0 && w[12] == sum && w[13] == w[0] + w[1] + sum + w[12];
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%s, %u runs, reference %u", ok ? "valid" : "INVALID", w[0], w[1]);
+    return buf;
+}
+
 // Answers message boxes and the start confirmation while waiting for cond.
 template <class F>
 bool Attend(gui::Program& program, F cond, DWORD timeoutMs) {
@@ -52,6 +68,11 @@ bool Attend(gui::Program& program, F cond, DWORD timeoutMs) {
                 std::printf("message: %s (answered OK)\n", gui::MessageBoxText(box).c_str());
                 gui::Answer(box, IDOK);
                 gui::WaitGone(box, 5000);
+            }
+            // Nobody is there to wait for the run announcement to close itself.
+            if (HWND announce = gui::WaitWindow(program.pid, "#32770", "測定回数(ｱﾌﾟﾘｹｰｼｮﾝ ﾍﾞﾝﾁﾏｰｸ)", 0)) {
+                gui::Click(announce, IDOK);
+                gui::WaitGone(announce, 5000);
             }
             if (HWND confirm = gui::WaitWindow(program.pid, "#32770", "ZELBR", 0)) {
                 if (GetDlgItem(confirm, 1146)) {
@@ -68,8 +89,10 @@ bool Attend(gui::Program& program, F cond, DWORD timeoutMs) {
 
 int main(int argc, char** argv) {
     int arg = 1;
-    bool measure = argc > 1 && std::strcmp(argv[1], "--measure") == 0;
+    bool precise = argc > 1 && std::strcmp(argv[1], "--precise") == 0;
+    bool measure = precise || (argc > 1 && std::strcmp(argv[1], "--measure") == 0);
     if (measure) ++arg;
+    DWORD runs = precise ? 10 : 1;
     if (argc - arg < 2) {
         std::fprintf(stderr, "usage: showcase [--measure] <program dir> <png path>\n");
         return 2;
@@ -77,8 +100,8 @@ int main(int argc, char** argv) {
     std::string dir = argv[arg];
     const char* png = argv[arg + 1];
     if (!dir.empty() && dir.back() != '\\') dir += '\\';
-    // Simple measurement: every item once.
-    if (measure && gui::RegKeyExists(kRoot)) gui::RegWriteDword(std::string(kRoot) + "\\Ini\\zelBr", "Precision", 1);
+    if (measure && gui::RegKeyExists(kRoot))
+        gui::RegWriteDword(std::string(kRoot) + "\\Ini\\zelBr", "Precision", runs);
 
     gui::Program program = gui::Start(dir + "ZELBR.EXE", dir);
     if (!program.ok()) {
@@ -101,7 +124,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "no measurement item is selected\n");
             status = 1;
         } else {
-            std::printf("measuring every selected item once...\n");
+            std::printf("measuring every selected item %s...\n", precise ? "ten times" : "once");
             DWORD t0 = GetTickCount();
             gui::Click(main, kAllItemsButton);
             Attend(program, [&] { return IsIconic(main) != FALSE; }, 10000);
@@ -114,11 +137,13 @@ int main(int argc, char** argv) {
             std::vector<std::string> items = SelectedDescriptions(dir);
             for (size_t slot = 0; slot < items.size() && slot < 10; ++slot) {
                 std::string score = gui::ControlText(main, kScoreFirst + 1 + static_cast<int>(slot));
-                std::printf("  %-12s %-36s %s\n", items[slot].c_str(), ItemName(dir + items[slot]).c_str(),
-                            score.empty() ? "(no score)" : score.c_str());
+                std::printf("  %-12s %-36s %-10s record: %s\n", items[slot].c_str(), ItemName(dir + items[slot]).c_str(),
+                            score.empty() ? "(no score)" : score.c_str(), RecordCheck(items[slot], runs).c_str());
+                if (score.empty()) status = 1;
             }
             std::string overall = gui::ControlText(main, kScoreFirst);
             std::printf("  overall score: %s\n", overall.empty() ? "(no score)" : overall.c_str());
+            if (overall.empty()) status = 1;
         }
     }
     RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);

@@ -133,6 +133,25 @@ TEST_F(ZelbrTest, StoppingFromTheProgressDialogEndsTheMeasurement) {
     CloseMain(main);
 }
 
+TEST_F(ZelbrTest, AbortWhileAnnouncingTheNextRunStillBringsTheWindowBack) {
+    AddModule("T1");
+    AddCatalogue(0, "T1.BNC");
+    Settings(10, 0x02);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    HWND dlg = WaitDialog(kRunCountCaption);
+    ASSERT_TRUE(dlg);
+    gui::SysCommand(main, SC_RESTORE);
+    EXPECT_EQ(AnswerBox(), kAbortNotice);
+    if (IsWindow(dlg)) gui::Click(dlg, IDOK);
+    ASSERT_TRUE(WaitRestored(main));
+    Sleep(500);
+    EXPECT_EQ(Launches("T1"), "0") << "no run may start after the abort";
+    EXPECT_EQ(GetPriorityClass(program_.process), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+    CloseMain(main);
+}
+
 TEST_F(ZelbrTest, SystemCommandDuringRunAbortsAndWaitsForTheModule) {
     AddModule("T1", "wait", 1000, 1000, 20000);
     AddCatalogue(0, "T1.BNC");
