@@ -20,7 +20,10 @@ const UINT kWatchdogMs = 500;
 const DWORD kAbortGraceMs = 15000;
 const DWORD kExitWaitMs = 10000;
 
-void ParkCursor() { SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1); }
+void RestoreNormalPriority() {
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
+    SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
+}
 
 }  // namespace
 
@@ -66,7 +69,7 @@ void CMainDlg::PushItemBtn(CItemBtn& button) {
 
 void CMainDlg::LaunchModule(const std::string& name) {
     CloseWindow(m_hWnd);
-    ParkCursor();
+    run::ParkCursor();
     m_running = true;
     m_abortTime = 0;
     WriteSuspension(0);
@@ -123,8 +126,7 @@ LRESULT CMainDlg::OnEndBnc(WPARAM wp, LPARAM) {
     }
     bool finished = false;
     if (!m_running) {
-        SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
-        SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
+        RestoreNormalPriority();
         MessageBox("測定を中止しました。", MB_OK | MB_SYSTEMMODAL);
         finished = true;
     } else if (wp != 0) {
@@ -143,8 +145,7 @@ LRESULT CMainDlg::OnEndBnc(WPARAM wp, LPARAM) {
                 } else if (!m_running) {
                     // Aborted from the system menu while the announcement was up:
                     // no module runs, so no end message will bring the window back.
-                    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
-                    SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
+                    RestoreNormalPriority();
                     finished = true;
                 }
             }
@@ -199,8 +200,7 @@ void CMainDlg::CheckModule() {
     if (ended && PeekMessageA(&pending, m_hWnd, run::kEndMessage, run::kEndMessage, PM_NOREMOVE)) return;
     KillTimer(m_hWnd, kWatchdogTimer);
     if (!ended) TerminateProcess(m_module, 1);
-    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
-    SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
+    RestoreNormalPriority();
     MessageBox("測定モジュール\n" + run::ModulePath(m_programDir, m_currentItem) +
                    (ended ? "\nが終了を知らせずに終了しました。" : "\nが中止の要求に応じません。") +
                    "\n測定を中止しました。",

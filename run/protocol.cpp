@@ -74,6 +74,8 @@ std::string ModulePath(const std::string& programDir, const std::string& itemNam
     return programDir + items::WithExtension(itemName, "BNC");
 }
 
+void ParkCursor() { SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1); }
+
 HANDLE StartModule(const std::string& path) {
     STARTUPINFOA si{};
     si.cb = sizeof si;

@@ -32,6 +32,9 @@ int NextSelectedItem(HKEY root, const std::string& programDir, DWORD runCount, i
 // when the name is not a plain file name.
 std::string ModulePath(const std::string& programDir, const std::string& itemName);
 
+// Mouse cursor on the screen's bottom-right pixel, out of the way of a run.
+void ParkCursor();
+
 // Starts the module with no command line; null when it cannot be started.
 HANDLE StartModule(const std::string& path);
 

@@ -7,6 +7,7 @@
 #include "app/help.h"
 #include "mainwnd/maindlg.h"
 #include "res/resource.h"
+#include "run/protocol.h"
 
 std::string ConfirmStartText(int runCount) {
     char buf[768];
@@ -51,8 +52,6 @@ bool CConfirmStartDlg::OnCommand(UINT id, UINT code, HWND) {
 
 namespace {
 enum : UINT_PTR { kCursorTimer = 1, kCloseTimer = 2 };
-
-void ParkCursor() { SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1); }
 }  // namespace
 
 const MessageEntry<CRunCountDlg> CRunCountDlg::kMessages[] = {
@@ -95,7 +94,7 @@ LRESULT CRunCountDlg::OnTimer(WPARAM wp, LPARAM) {
 }
 
 void CRunCountDlg::OnOK() {
-    ParkCursor();
+    run::ParkCursor();
     if (m_secondTimer == 1) KillTimer(m_hWnd, kCloseTimer);
     // Closed within the first 50 ms: the cursor timer must not fire later.
     KillTimer(m_hWnd, kCursorTimer);

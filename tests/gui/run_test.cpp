@@ -248,6 +248,25 @@ TEST_F(ZelbrTest, ModuleThatDiesWithoutReportingIsDetected) {
     CloseMain(main);
 }
 
+TEST_F(ZelbrTest, ModuleThatNeverReportsCanStillBeAborted) {
+    AddModule("T1", "never");
+    AddCatalogue(0, "T1.BNC");
+    Settings(1, kNoPrompts);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    ASSERT_TRUE(WaitIconic(main));
+    ASSERT_TRUE(gui::WaitFor([&] { return Launches("T1") == "0"; }, 10000));
+    gui::SysCommand(main, SC_CLOSE);
+    EXPECT_EQ(AnswerBox(), kAbortNotice);
+    // The module leaves on "Suspension" without its end message.
+    std::string text = AnswerBox(IDOK, 20000);
+    EXPECT_NE(text.find("T1.BNC"), std::string::npos) << text;
+    ASSERT_TRUE(WaitRestored(main));
+    EXPECT_TRUE(IsWindow(main)) << "the close command was not carried out";
+    CloseMain(main);
+}
+
 TEST_F(ZelbrTest, ModuleThatCannotStartIsReported) {
     // Not an executable: process creation fails.
     HANDLE f = CreateFileA((dir_ + "BAD.BNC").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
