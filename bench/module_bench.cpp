@@ -1,0 +1,201 @@
+// Runs measurement modules the way ZELBR's precise measurement does, without
+// its window: ten launches of each module with "Count" 0..9, each awaited by
+// its end message, then prints the run values from the module's record with
+// their mean, coefficient of variation and the score against its reference.
+// Usage: module_bench <program dir> [-v] [NAME ...]   (default: every *.BNC
+// there; -v also prints each run's pass times)
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "zbmodule.h"
+
+namespace {
+
+constexpr DWORD kRunTimeoutMs = 120000;
+
+std::vector<WPARAM> g_ends;
+
+LRESULT CALLBACK EndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == zb::kEndMessage) {
+        g_ends.push_back(wp);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+bool WriteDword(HKEY key, const char* name, DWORD v) {
+    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v) == ERROR_SUCCESS;
+}
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+// One launch; "" when it completed, else what went wrong.
+std::string RunOnce(const std::string& path, HWND window, HKEY handover, DWORD count) {
+    if (!WriteDword(handover, "Count", count) || !WriteDword(handover, "hWnd", DWORD(uintptr_t(window))) ||
+        !WriteDword(handover, "Suspension", 0))
+        return "cannot write the hand-over values";
+    RegFlushKey(handover);
+    g_ends.clear();
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi;
+    if (!CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE,
+                        CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &si, &pi))
+        return "cannot start it";
+    CloseHandle(pi.hThread);
+    // Wait for the end message and for the process to be gone, so the next
+    // launch never overlaps what this one left behind.
+    DWORD start = GetTickCount();
+    bool exited = false;
+    std::string problem;
+    while (!exited || g_ends.empty()) {
+        DWORD left = kRunTimeoutMs - std::min(kRunTimeoutMs, GetTickCount() - start);
+        if (left == 0) {
+            problem = exited ? "no end message" : "timed out";
+            break;
+        }
+        DWORD r = MsgWaitForMultipleObjects(exited ? 0 : 1, &pi.hProcess, FALSE, std::min<DWORD>(left, 200),
+                                            QS_ALLINPUT);
+        if (!exited && r == WAIT_OBJECT_0) {
+            exited = true;
+            Pump();  // a message posted just before the end
+            if (g_ends.empty()) {
+                DWORD code = 0;
+                GetExitCodeProcess(pi.hProcess, &code);
+                char buf[96];
+                std::snprintf(buf, sizeof buf, "ended without an end message (exit code 0x%lX)", code);
+                problem = buf;
+                break;
+            }
+        }
+        Pump();
+    }
+    if (!exited) {
+        TerminateProcess(pi.hProcess, 1);
+        WaitForSingleObject(pi.hProcess, 5000);
+    }
+    CloseHandle(pi.hProcess);
+    if (!problem.empty()) return problem;
+    if (g_ends.size() != 1) return "posted " + std::to_string(g_ends.size()) + " end messages";
+    if (g_ends[0] != 0) return "ended early, wParam " + std::to_string(g_ends[0]);
+    return "";
+}
+
+// A text the module left beside its record ("Reason", "Passes").
+std::string Note(const std::string& name, const char* value) {
+    std::string path = std::string(zb::kRootKey) + "\\" + zb::kBenchKey + "\\" + name;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
+    char buf[512];
+    DWORD size = sizeof buf - 1;
+    std::string reason;
+    if (RegQueryValueExA(key, value, nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS) {
+        buf[size] = 0;
+        reason = buf;
+    }
+    RegCloseKey(key);
+    return reason;
+}
+
+bool BenchModule(const std::string& dir, const std::string& name, HWND window, HKEY handover, bool verbose) {
+    std::string path = dir + name + ".BNC";
+    std::printf("%s\n", name.c_str());
+    std::fflush(stdout);
+    for (DWORD k = 0; k < zb::kMaxRuns; ++k) {
+        std::string problem = RunOnce(path, window, handover, k);
+        if (verbose) {
+            std::string passes = Note(name, "Passes");
+            if (!passes.empty()) std::printf("  run %lu passes (us): %s\n", k + 1, passes.c_str());
+        }
+        if (!problem.empty()) {
+            std::printf("  run %lu: %s\n", k + 1, problem.c_str());
+            std::string reason = Note(name, "Reason");
+            if (!reason.empty()) std::printf("  reason: %s\n", reason.c_str());
+            return false;
+        }
+    }
+    zb::Place place = zb::DefaultPlace();
+    place.base = name;
+    zb::Record r;
+    if (!zb::ReadRecord(place, &r) || !zb::RecordValid(r) || r.runsStored != zb::kMaxRuns) {
+        std::printf("  no valid record of ten runs in Bench\\%s\n", name.c_str());
+        return false;
+    }
+    double sum = 0;
+    std::printf("  runs (us):");
+    for (uint32_t v : r.values) {
+        std::printf(" %lu", static_cast<unsigned long>(v));
+        sum += v;
+    }
+    double mean = sum / zb::kMaxRuns, ss = 0;
+    for (uint32_t v : r.values) ss += (v - mean) * (v - mean);
+    double sd = std::sqrt(ss / (zb::kMaxRuns - 1));
+    double cv = mean > 0 ? 100.0 * sd / mean : 0;
+    double score = mean > 0 ? double(r.reference) / mean * 10000.0 : 0;
+    std::printf("\n  mean %.0f us  cv %.2f %%  reference %lu  score %.0f\n", mean, cv,
+                static_cast<unsigned long>(r.reference), score);
+    std::fflush(stdout);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: module_bench <program dir> [-v] [NAME ...]\n");
+        return 2;
+    }
+    std::string dir = argv[1];
+    if (dir.back() != '\\') dir += '\\';
+    std::vector<std::string> names;
+    bool verbose = false;
+    for (int i = 2; i < argc; ++i) {
+        if (std::string(argv[i]) == "-v")
+            verbose = true;
+        else
+            names.push_back(argv[i]);
+    }
+    if (names.empty()) {
+        WIN32_FIND_DATAA fd;
+        HANDLE h = FindFirstFileA((dir + "*.BNC").c_str(), &fd);
+        if (h != INVALID_HANDLE_VALUE) {
+            do names.push_back(zb::BaseNameOf(fd.cFileName));
+            while (FindNextFileA(h, &fd));
+            FindClose(h);
+        }
+        std::sort(names.begin(), names.end());
+    }
+    if (names.empty()) {
+        std::fprintf(stderr, "no modules in %s\n", dir.c_str());
+        return 1;
+    }
+
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = EndProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "ModuleBenchEnd";
+    RegisterClassA(&wc);
+    HWND window = CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    HKEY handover;
+    DWORD disp;
+    std::string key = std::string(zb::kRootKey) + "\\" + zb::kHandoverKey;
+    if (!window || RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                                   &handover, &disp) != ERROR_SUCCESS) {
+        std::fprintf(stderr, "cannot set up the end window or the hand-over key\n");
+        return 1;
+    }
+    int failed = 0;
+    for (const std::string& name : names)
+        if (!BenchModule(dir, name, window, handover, verbose)) ++failed;
+    RegCloseKey(handover);
+    DestroyWindow(window);
+    return failed ? 1 : 0;
+}

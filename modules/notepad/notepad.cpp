@@ -1,0 +1,110 @@
+// Text editing in Notepad: starts notepad.exe, then times editing sessions
+// on its edit control (pasting lines, typing, search and replace, undo,
+// scrolling, reading the text back, clearing), all through messages from
+// this process. Notepad is closed without saving; its start and close are
+// not timed. The run value is the median session times the session count.
+#include <cstdio>
+#include <string>
+
+#include "zbmodule.h"
+
+namespace {
+
+// Measured with scripts/module-bench.sh on the reference machine (mean of
+// ten runs, microseconds).
+constexpr uint32_t kReference = 1000;
+
+constexpr uint32_t kSessions = 9;
+constexpr int kLines = 8;
+constexpr int kTypedChars = 14;
+constexpr int kReplacements = 4;
+
+std::string Line(int i) {
+    char buf[128];
+    std::snprintf(buf, sizeof buf, "%04d 測定用の文章です。The quick brown fox jumps over %d lazy dogs.\r\n", i,
+                  i * 7 % 100);
+    return buf;
+}
+
+std::string EditText(HWND edit) {
+    int n = int(SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0));
+    std::string s(size_t(n) + 1, '\0');
+    int got = int(SendMessageA(edit, WM_GETTEXT, WPARAM(n + 1), LPARAM(&s[0])));
+    s.resize(got > 0 ? size_t(got) : 0);
+    return s;
+}
+
+void Replace(HWND edit, const std::string& text) {
+    SendMessageA(edit, EM_REPLACESEL, TRUE, LPARAM(text.c_str()));
+}
+
+// One editing session on an empty edit; false when the text read back at
+// the end is not what was put in.
+bool Session(zb::Run& run, HWND edit) {
+    // Paste the document line by line.
+    std::string doc;
+    for (int i = 0; i < kLines; ++i) {
+        std::string line = Line(i);
+        Replace(edit, line);
+        doc += line;
+        if (run.ShouldStop()) return false;
+    }
+    // Type a paragraph at the end, key by key.
+    std::string typed;
+    for (int i = 0; i < kTypedChars; ++i) {
+        char c = "abcdefghij klmnopqrstuvwxyz."[i % 28];
+        SendMessageA(edit, WM_CHAR, WPARAM(c), 1);
+        typed += c;
+    }
+    doc += typed;
+    if (run.ShouldStop()) return false;
+    // Search and replace: "fox" -> "キツネ" in the first lines, from the top.
+    size_t from = 0;
+    for (int i = 0; i < kReplacements; ++i) {
+        size_t at = doc.find("fox", from);
+        if (at == std::string::npos) break;
+        // Edit positions count characters, not bytes: a double-byte
+        // character is one position in the Unicode control.
+        int pos = int(MultiByteToWideChar(CP_ACP, 0, doc.data(), int(at), nullptr, 0));
+        SendMessageA(edit, EM_SETSEL, pos, pos + 3);
+        SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+        Replace(edit, "キツネ");
+        doc.replace(at, 3, "キツネ");
+        from = at + 6;
+    }
+    if (run.ShouldStop()) return false;
+    // Undo the last replacement, then redo it (the edit's undo toggles).
+    SendMessageA(edit, EM_UNDO, 0, 0);
+    SendMessageA(edit, EM_UNDO, 0, 0);
+    // Page through the document.
+    int lines = int(SendMessageA(edit, EM_GETLINECOUNT, 0, 0));
+    SendMessageA(edit, EM_SETSEL, 0, 0);
+    SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+    for (int i = 0; i < lines; i += 5) SendMessageA(edit, EM_LINESCROLL, 0, 5);
+    bool same = EditText(edit) == doc;
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    Replace(edit, "");
+    if (!same) return run.Fail("the text in notepad is not what was typed");
+    return !run.ShouldStop();
+}
+
+bool Measure(zb::Run& run) {
+    zb::Process* np = run.Launch("notepad.exe");
+    if (!np || !run.WaitIdle(*np)) return false;
+    HWND main = run.WaitWindow(*np, "Notepad");
+    if (!main) return false;
+    HWND edit = FindWindowExA(main, nullptr, "Edit", nullptr);
+    if (!edit) return run.Fail("notepad has no edit control");
+
+    // One untimed session first, so fonts and code paths are warm.
+    if (!Session(run, edit)) return false;
+    if (!run.TimeRounds(kSessions, [&](uint32_t) { return Session(run, edit); })) return false;
+
+    // Nothing to save: no prompt on close.
+    SendMessageA(edit, EM_SETMODIFY, FALSE, 0);
+    return run.Close(*np, main);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return zb::Main(kReference, Measure); }

@@ -1,0 +1,33 @@
+# Module library tests (under Wine) and the read-back check of every item
+# description file (on the host). Included at the end of the top level, once
+# tests/ has brought in GoogleTest, so paths here are absolute.
+if(NOT TARGET gtest_main)
+    return()
+endif()
+if(NOT WINE)
+    find_program(WINE wine REQUIRED NO_CMAKE_FIND_ROOT_PATH)
+endif()
+
+add_executable(module_unit_tests ${ZB_MODULES_DIR}/tests/zbmodule_test.cpp)
+set_target_properties(module_unit_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/modules/tests)
+target_link_libraries(module_unit_tests PRIVATE zbmodule gtest_main)
+add_test(NAME modules COMMAND ${WINE} $<TARGET_FILE:module_unit_tests>)
+set_tests_properties(modules PROPERTIES TIMEOUT 300)
+
+get_property(checks GLOBAL PROPERTY ZB_MCR_CHECKS)
+foreach(check IN LISTS checks)
+    string(REPLACE "|" ";" f "${check}")
+    list(GET f 0 base)
+    list(GET f 1 mcr)
+    list(GET f 2 item)
+    list(GET f 3 app)
+    list(GET f 4 file)
+    list(GET f 5 version)
+    add_test(NAME modules_mcr_${base}
+        COMMAND ${MKMCR} --check ${mcr} --name ${item} --app ${app} --file ${file} --version ${version})
+endforeach()
+# A text that does not fit its field, NUL included, is refused.
+add_test(NAME modules_mcr_too_long
+    COMMAND ${MKMCR} --out ${CMAKE_BINARY_DIR}/modules/tests/long.mcr --name "0123456789ABCDEF" --app x
+            --file "0123456789ABCDEF" --version 1.00 --label X --accent 7)
+set_tests_properties(modules_mcr_too_long PROPERTIES WILL_FAIL TRUE)

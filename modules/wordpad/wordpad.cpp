@@ -1,0 +1,187 @@
+// Document editing in WordPad: starts wordpad.exe, then times editing
+// sessions on its rich edit control: pasting paragraphs from the clipboard,
+// typing, bold, italic and underline on selections and paragraph alignment
+// through WordPad's own commands, undo, copying the document back out to
+// check it, clearing. Text goes through the clipboard, as a user's would:
+// rich edit controls take no text by message from another process
+// reliably. The clipboard's text is put back afterwards. WordPad is closed
+// without saving; its start and close are not timed. The run value is the
+// median session time times the number of sessions.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "zbmodule.h"
+
+namespace {
+
+// Measured with scripts/module-bench.sh on the reference machine (mean of
+// ten runs, microseconds).
+constexpr uint32_t kReference = 1000;
+
+constexpr uint32_t kSessions = 9;
+constexpr int kParagraphs = 8;
+constexpr int kTypedChars = 20;
+
+// WordPad's menu commands (the same numbers in every WordPad of the day
+// for these: format bar buttons and the align commands).
+constexpr WPARAM kBold = 1400, kItalic = 1401, kUnderline = 1402;
+constexpr WPARAM kAlignLeft = 1100, kAlignCenter = 1101, kAlignRight = 1102;
+
+std::string FindWordPad() {
+    // Where Windows says it is, then where Windows 95 and NT put it.
+    char buf[MAX_PATH + 1];
+    LONG size = sizeof buf;
+    if (RegQueryValueA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\WORDPAD.EXE",
+                       buf, &size) == ERROR_SUCCESS &&
+        zb::FileExists(buf))
+        return buf;
+    size = sizeof buf;
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, "wrifile\\shell\\open\\command", buf, &size) == ERROR_SUCCESS) {
+        std::string cmd = buf;
+        std::string exe;
+        if (!cmd.empty() && cmd[0] == '"')
+            exe = cmd.substr(1, cmd.find('"', 1) - 1);
+        else
+            exe = cmd.substr(0, cmd.find(' '));
+        if (zb::FileExists(exe)) return exe;
+    }
+    char pf[MAX_PATH + 1];
+    DWORD n = GetEnvironmentVariableA("ProgramFiles", pf, MAX_PATH);
+    std::string programFiles = n && n < MAX_PATH ? std::string(pf) : std::string("C:\\Program Files");
+    for (const char* rel : {"\\Windows NT\\Accessories\\wordpad.exe", "\\Accessories\\WORDPAD.EXE"}) {
+        std::string path = programFiles + rel;
+        if (zb::FileExists(path)) return path;
+    }
+    return "";
+}
+
+std::string Paragraph(int i) {
+    char buf[200];
+    std::snprintf(buf, sizeof buf,
+                  "第%d段落: 文書編集の測定です。ワードパッドに段落を貼り付け、書式を付けて、元に戻します。"
+                  "Paragraph %d of the sample document.\r\n",
+                  i + 1, i + 1);
+    return buf;
+}
+
+// Rich edit text without the paragraph marks' form: CR LF or CR alike.
+std::string Plain(const std::string& s) {
+    std::string out;
+    for (char c : s)
+        if (c != '\r') out += c;
+    return out;
+}
+
+bool PutClipboardText(const std::string& text) {
+    if (!OpenClipboard(nullptr)) return false;
+    EmptyClipboard();
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, text.size() + 1);
+    bool ok = false;
+    if (h) {
+        std::memcpy(GlobalLock(h), text.c_str(), text.size() + 1);
+        GlobalUnlock(h);
+        ok = SetClipboardData(CF_TEXT, h) != nullptr;
+        if (!ok) GlobalFree(h);
+    }
+    CloseClipboard();
+    return ok;
+}
+
+bool GetClipboardText(std::string* text) {
+    text->clear();
+    if (!OpenClipboard(nullptr)) return false;
+    HANDLE h = GetClipboardData(CF_TEXT);
+    const char* p = h ? static_cast<const char*>(GlobalLock(h)) : nullptr;
+    if (p) {
+        *text = std::string(p, strnlen(p, GlobalSize(h)));
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return p != nullptr;
+}
+
+// The rich edit child of WordPad's frame, whatever its class version.
+HWND FindRichEdit(HWND main) {
+    for (HWND c = GetWindow(main, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char cls[64] = "";
+        if (GetClassNameA(c, cls, sizeof cls) && _strnicmp(cls, "RichEdit", 8) == 0) return c;
+    }
+    return nullptr;
+}
+
+int CharCount(const std::string& text, size_t bytes) {
+    return MultiByteToWideChar(CP_ACP, 0, text.data(), int(bytes), nullptr, 0);
+}
+
+bool Session(zb::Run& run, HWND main, HWND edit) {
+    std::string doc;
+    for (int i = 0; i < kParagraphs; ++i) {
+        std::string p = Paragraph(i);
+        if (!PutClipboardText(p)) return run.Fail("cannot use the clipboard");
+        SendMessageA(edit, WM_PASTE, 0, 0);
+        doc += p;
+    }
+    if (run.ShouldStop()) return false;
+    for (int i = 0; i < kTypedChars; ++i) {
+        char c = "Typing into WordPad. "[i % 21];
+        SendMessageA(edit, WM_CHAR, WPARAM(c), 1);
+        doc += c;
+    }
+    if (run.ShouldStop()) return false;
+    // Format a word in every paragraph and align the paragraphs in turn.
+    // Positions count characters; rich edit paragraphs end in one.
+    std::string flat = Plain(doc);
+    size_t at = 0;
+    for (int i = 0; i < kParagraphs; ++i) {
+        at = flat.find("測定", at);
+        if (at == std::string::npos) break;
+        int pos = CharCount(flat, at);
+        SendMessageA(edit, EM_SETSEL, pos, pos + 2);
+        SendMessageA(main, WM_COMMAND, i % 3 == 0 ? kBold : i % 3 == 1 ? kItalic : kUnderline, 0);
+        SendMessageA(main, WM_COMMAND, i % 3 == 0 ? kAlignCenter : i % 3 == 1 ? kAlignRight : kAlignLeft, 0);
+        at += 4;
+    }
+    if (run.ShouldStop()) return false;
+    // Undo the last two format changes, copy everything out, clear.
+    SendMessageA(edit, EM_UNDO, 0, 0);
+    SendMessageA(edit, EM_UNDO, 0, 0);
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    SendMessageA(edit, WM_COPY, 0, 0);
+    std::string got;
+    bool same = GetClipboardText(&got) && Plain(got) == flat;
+    SendMessageA(edit, WM_CLEAR, 0, 0);
+    if (!same) return run.Fail("the text in wordpad is not what was typed");
+    return !run.ShouldStop();
+}
+
+bool Measure(zb::Run& run) {
+    std::string exe = FindWordPad();
+    if (exe.empty()) return run.Fail("wordpad.exe not found");
+    zb::Process* wp = run.Launch("\"" + exe + "\"");
+    if (!wp || !run.WaitIdle(*wp)) return false;
+    HWND main = run.WaitWindow(*wp, nullptr);
+    if (!main) return false;
+    // The editor comes a moment after the frame.
+    HWND edit = nullptr;
+    if (!run.WaitUntil([&] { return (edit = FindRichEdit(main)) != nullptr; }, "wordpad's editor")) return false;
+
+    std::string saved;
+    bool hadText = GetClipboardText(&saved);
+    bool ok = Session(run, main, edit) &&
+              run.TimeRounds(kSessions, [&](uint32_t) { return Session(run, main, edit); });
+    if (hadText)
+        PutClipboardText(saved);
+    else if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    if (!ok) return false;
+    // Nothing to save: no prompt on close.
+    SendMessageA(edit, EM_SETMODIFY, FALSE, 0);
+    return run.Close(*wp, main);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return zb::Main(kReference, Measure); }
