@@ -29,7 +29,8 @@ LRESULT CALLBACK EndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 bool WriteDword(HKEY key, const char* name, DWORD v) {
-    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v) == ERROR_SUCCESS;
+    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v) ==
+           ERROR_SUCCESS;
 }
 
 void Pump() {
@@ -39,7 +40,8 @@ void Pump() {
 
 // One launch; "" when it completed, else what went wrong.
 std::string RunOnce(const std::string& path, HWND window, HKEY handover, DWORD count) {
-    if (!WriteDword(handover, "Count", count) || !WriteDword(handover, "hWnd", DWORD(uintptr_t(window))) ||
+    if (!WriteDword(handover, "Count", count) ||
+        !WriteDword(handover, "hWnd", DWORD(uintptr_t(window))) ||
         !WriteDword(handover, "Suspension", 0))
         return "cannot write the hand-over values";
     RegFlushKey(handover);
@@ -48,7 +50,8 @@ std::string RunOnce(const std::string& path, HWND window, HKEY handover, DWORD c
     si.cb = sizeof si;
     PROCESS_INFORMATION pi;
     if (!CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE,
-                        CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &si, &pi))
+                        CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &si,
+                        &pi))
         return "cannot start it";
     CloseHandle(pi.hThread);
     // Wait for the end message and for the process to be gone, so the next
@@ -62,8 +65,8 @@ std::string RunOnce(const std::string& path, HWND window, HKEY handover, DWORD c
             problem = exited ? "no end message" : "timed out";
             break;
         }
-        DWORD r = MsgWaitForMultipleObjects(exited ? 0 : 1, &pi.hProcess, FALSE, std::min<DWORD>(left, 200),
-                                            QS_ALLINPUT);
+        DWORD r = MsgWaitForMultipleObjects(exited ? 0 : 1, &pi.hProcess, FALSE,
+                                            std::min<DWORD>(left, 200), QS_ALLINPUT);
         if (!exited && r == WAIT_OBJECT_0) {
             exited = true;
             Pump();  // a message posted just before the end
@@ -71,7 +74,8 @@ std::string RunOnce(const std::string& path, HWND window, HKEY handover, DWORD c
                 DWORD code = 0;
                 GetExitCodeProcess(pi.hProcess, &code);
                 char buf[96];
-                std::snprintf(buf, sizeof buf, "ended without an end message (exit code 0x%lX)", code);
+                std::snprintf(buf, sizeof buf, "ended without an end message (exit code 0x%lX)",
+                              code);
                 problem = buf;
                 break;
             }
@@ -93,11 +97,13 @@ std::string RunOnce(const std::string& path, HWND window, HKEY handover, DWORD c
 std::string Note(const std::string& name, const char* value) {
     std::string path = std::string(zb::kRootKey) + "\\" + zb::kBenchKey + "\\" + name;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "";
     char buf[512];
     DWORD size = sizeof buf - 1;
     std::string reason;
-    if (RegQueryValueExA(key, value, nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExA(key, value, nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &size) ==
+        ERROR_SUCCESS) {
         buf[size] = 0;
         reason = buf;
     }
@@ -105,7 +111,8 @@ std::string Note(const std::string& name, const char* value) {
     return reason;
 }
 
-bool BenchModule(const std::string& dir, const std::string& name, HWND window, HKEY handover, bool verbose) {
+bool BenchModule(const std::string& dir, const std::string& name, HWND window, HKEY handover,
+                 bool verbose) {
     std::string path = dir + name + ".BNC";
     std::printf("%s\n", name.c_str());
     std::fflush(stdout);
@@ -183,12 +190,14 @@ int main(int argc, char** argv) {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "ModuleBenchEnd";
     RegisterClassA(&wc);
-    HWND window = CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND window = CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                wc.hInstance, nullptr);
     HKEY handover;
     DWORD disp;
     std::string key = std::string(zb::kRootKey) + "\\" + zb::kHandoverKey;
-    if (!window || RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
-                                   &handover, &disp) != ERROR_SUCCESS) {
+    if (!window ||
+        RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                        nullptr, &handover, &disp) != ERROR_SUCCESS) {
         std::fprintf(stderr, "cannot set up the end window or the hand-over key\n");
         return 1;
     }

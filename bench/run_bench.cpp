@@ -110,5 +110,21 @@ int main(int argc, char** argv) {
     std::printf("  median %7.1f ms\n", Percentile(gaps, 0.5));
     std::printf("  p90    %7.1f ms\n", Percentile(gaps, 0.9));
     std::printf("  min    %7.1f ms   max %7.1f ms\n", Percentile(gaps, 0), Percentile(gaps, 1));
+
+    // Baseline: what Wine alone takes from process creation to the module's
+    // first instruction, for the same module started directly.
+    gui::CopyInto(dir, testbin + "TESTMOD.BNC", "B0.BNC");
+    gui::RegDeleteTree(ModuleKey("B0"));
+    gui::RegWriteString(ModuleKey("B0"), "Behaviour", "early");
+    std::vector<double> starts0;
+    for (int i = 0; i < 10; ++i) {
+        LARGE_INTEGER before;
+        QueryPerformanceCounter(&before);
+        gui::Program p = gui::Start(dir + "B0.BNC");
+        gui::WaitExit(p, 10000);
+        auto t = Timeline("B0");
+        if (!t.empty()) starts0.push_back((t.back().second - before.QuadPart) * 1000.0 / freq.QuadPart);
+    }
+    std::printf("process creation alone (10 direct starts): median %.1f ms\n", Percentile(starts0, 0.5));
     return 0;
 }

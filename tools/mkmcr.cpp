@@ -44,9 +44,9 @@ static_assert(kBitsOff + size_t(kStride) * kHeight == kRecordSize + 1, "record l
 // Palette indices the pictures use.
 enum : std::uint8_t {
     kBlack = 0,
-    kFace = 7,      // C0C0C0
-    kLight = 241,   // DDDDDD
-    kDark = 248,    // 808080
+    kFace = 7,     // C0C0C0
+    kLight = 241,  // DDDDDD
+    kDark = 248,   // 808080
     kWhite = 255,
 };
 
@@ -58,7 +58,8 @@ void Put16(std::uint8_t* p, unsigned v) {
     p[1] = std::uint8_t(v >> 8);
 }
 std::uint32_t Get32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
 }
 
 bool Convert(const std::string& text, const char* from, const char* to, std::string* out) {
@@ -86,26 +87,46 @@ struct Glyph {
     std::uint8_t rows[7];
 };
 const Glyph kFont[] = {
-    {'A', {0x0E, 0x11, 0x11, 0x1F, 0x11, 0x11, 0x11}}, {'B', {0x1E, 0x11, 0x11, 0x1E, 0x11, 0x11, 0x1E}},
-    {'C', {0x0E, 0x11, 0x10, 0x10, 0x10, 0x11, 0x0E}}, {'D', {0x1E, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1E}},
-    {'E', {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x1F}}, {'F', {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x10}},
-    {'G', {0x0E, 0x11, 0x10, 0x17, 0x11, 0x11, 0x0F}}, {'H', {0x11, 0x11, 0x11, 0x1F, 0x11, 0x11, 0x11}},
-    {'I', {0x0E, 0x04, 0x04, 0x04, 0x04, 0x04, 0x0E}}, {'J', {0x07, 0x02, 0x02, 0x02, 0x02, 0x12, 0x0C}},
-    {'K', {0x11, 0x12, 0x14, 0x18, 0x14, 0x12, 0x11}}, {'L', {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x1F}},
-    {'M', {0x11, 0x1B, 0x15, 0x15, 0x11, 0x11, 0x11}}, {'N', {0x11, 0x11, 0x19, 0x15, 0x13, 0x11, 0x11}},
-    {'O', {0x0E, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0E}}, {'P', {0x1E, 0x11, 0x11, 0x1E, 0x10, 0x10, 0x10}},
-    {'Q', {0x0E, 0x11, 0x11, 0x11, 0x15, 0x12, 0x0D}}, {'R', {0x1E, 0x11, 0x11, 0x1E, 0x14, 0x12, 0x11}},
-    {'S', {0x0F, 0x10, 0x10, 0x0E, 0x01, 0x01, 0x1E}}, {'T', {0x1F, 0x04, 0x04, 0x04, 0x04, 0x04, 0x04}},
-    {'U', {0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0E}}, {'V', {0x11, 0x11, 0x11, 0x11, 0x11, 0x0A, 0x04}},
-    {'W', {0x11, 0x11, 0x11, 0x15, 0x15, 0x15, 0x0A}}, {'X', {0x11, 0x11, 0x0A, 0x04, 0x0A, 0x11, 0x11}},
-    {'Y', {0x11, 0x11, 0x11, 0x0A, 0x04, 0x04, 0x04}}, {'Z', {0x1F, 0x01, 0x02, 0x04, 0x08, 0x10, 0x1F}},
-    {'0', {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}}, {'1', {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E}},
-    {'2', {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F}}, {'3', {0x1F, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0E}},
-    {'4', {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02}}, {'5', {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E}},
-    {'6', {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x0E}}, {'7', {0x1F, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08}},
-    {'8', {0x0E, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x0E}}, {'9', {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C}},
-    {'-', {0x00, 0x00, 0x00, 0x1F, 0x00, 0x00, 0x00}}, {'+', {0x00, 0x04, 0x04, 0x1F, 0x04, 0x04, 0x00}},
-    {'/', {0x01, 0x01, 0x02, 0x04, 0x08, 0x10, 0x10}}, {'.', {0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0x0C}},
+    {'A', {0x0E, 0x11, 0x11, 0x1F, 0x11, 0x11, 0x11}},
+    {'B', {0x1E, 0x11, 0x11, 0x1E, 0x11, 0x11, 0x1E}},
+    {'C', {0x0E, 0x11, 0x10, 0x10, 0x10, 0x11, 0x0E}},
+    {'D', {0x1E, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1E}},
+    {'E', {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x1F}},
+    {'F', {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x10}},
+    {'G', {0x0E, 0x11, 0x10, 0x17, 0x11, 0x11, 0x0F}},
+    {'H', {0x11, 0x11, 0x11, 0x1F, 0x11, 0x11, 0x11}},
+    {'I', {0x0E, 0x04, 0x04, 0x04, 0x04, 0x04, 0x0E}},
+    {'J', {0x07, 0x02, 0x02, 0x02, 0x02, 0x12, 0x0C}},
+    {'K', {0x11, 0x12, 0x14, 0x18, 0x14, 0x12, 0x11}},
+    {'L', {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x1F}},
+    {'M', {0x11, 0x1B, 0x15, 0x15, 0x11, 0x11, 0x11}},
+    {'N', {0x11, 0x11, 0x19, 0x15, 0x13, 0x11, 0x11}},
+    {'O', {0x0E, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0E}},
+    {'P', {0x1E, 0x11, 0x11, 0x1E, 0x10, 0x10, 0x10}},
+    {'Q', {0x0E, 0x11, 0x11, 0x11, 0x15, 0x12, 0x0D}},
+    {'R', {0x1E, 0x11, 0x11, 0x1E, 0x14, 0x12, 0x11}},
+    {'S', {0x0F, 0x10, 0x10, 0x0E, 0x01, 0x01, 0x1E}},
+    {'T', {0x1F, 0x04, 0x04, 0x04, 0x04, 0x04, 0x04}},
+    {'U', {0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0E}},
+    {'V', {0x11, 0x11, 0x11, 0x11, 0x11, 0x0A, 0x04}},
+    {'W', {0x11, 0x11, 0x11, 0x15, 0x15, 0x15, 0x0A}},
+    {'X', {0x11, 0x11, 0x0A, 0x04, 0x0A, 0x11, 0x11}},
+    {'Y', {0x11, 0x11, 0x11, 0x0A, 0x04, 0x04, 0x04}},
+    {'Z', {0x1F, 0x01, 0x02, 0x04, 0x08, 0x10, 0x1F}},
+    {'0', {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}},
+    {'1', {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E}},
+    {'2', {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F}},
+    {'3', {0x1F, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0E}},
+    {'4', {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02}},
+    {'5', {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E}},
+    {'6', {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x0E}},
+    {'7', {0x1F, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08}},
+    {'8', {0x0E, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x0E}},
+    {'9', {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C}},
+    {'-', {0x00, 0x00, 0x00, 0x1F, 0x00, 0x00, 0x00}},
+    {'+', {0x00, 0x04, 0x04, 0x1F, 0x04, 0x04, 0x00}},
+    {'/', {0x01, 0x01, 0x02, 0x04, 0x08, 0x10, 0x10}},
+    {'.', {0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0x0C}},
     {' ', {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},
 };
 
@@ -166,7 +187,8 @@ void DrawLabel(Cell& c, const std::string& label, int dx, int dy, std::uint8_t c
             for (int b = 0; b < kGlyphW; ++b)
                 if (g->rows[r] & (0x10 >> b))
                     c.Fill(x0 + i * s * (kGlyphW + kGap) + b * s, y0 + r * s,
-                           x0 + i * s * (kGlyphW + kGap) + b * s + s - 1, y0 + r * s + s - 1, colour);
+                           x0 + i * s * (kGlyphW + kGap) + b * s + s - 1, y0 + r * s + s - 1,
+                           colour);
     }
 }
 
@@ -296,14 +318,22 @@ Args Parse(int argc, char** argv) {
         std::string k = argv[i];
         if (i + 1 >= argc) Usage(("missing value after " + k).c_str());
         std::string v = argv[++i];
-        if (k == "--out") a.out = v;
-        else if (k == "--check") a.check = v;
-        else if (k == "--name") a.name = v, a.haveName = true;
-        else if (k == "--app") a.app = v, a.haveApp = true;
-        else if (k == "--file") a.file = v, a.haveFile = true;
-        else if (k == "--version") a.version = v, a.haveVersion = true;
-        else if (k == "--label") a.label = v;
-        else if (k == "--preview") a.preview = v;
+        if (k == "--out")
+            a.out = v;
+        else if (k == "--check")
+            a.check = v;
+        else if (k == "--name")
+            a.name = v, a.haveName = true;
+        else if (k == "--app")
+            a.app = v, a.haveApp = true;
+        else if (k == "--file")
+            a.file = v, a.haveFile = true;
+        else if (k == "--version")
+            a.version = v, a.haveVersion = true;
+        else if (k == "--label")
+            a.label = v;
+        else if (k == "--preview")
+            a.preview = v;
         else if (k == "--accent") {
             char* end = nullptr;
             long n = std::strtol(v.c_str(), &end, 10);
@@ -320,12 +350,13 @@ Args Parse(int argc, char** argv) {
 bool PutText(std::uint8_t* rec, size_t off, size_t len, const std::string& utf8, const char* what) {
     std::string sjis;
     if (!Convert(utf8, "UTF-8", "CP932", &sjis)) {
-        std::fprintf(stderr, "mkmcr: %s \"%s\" has characters outside code page 932\n", what, utf8.c_str());
+        std::fprintf(stderr, "mkmcr: %s \"%s\" has characters outside code page 932\n", what,
+                     utf8.c_str());
         return false;
     }
     if (sjis.size() + 1 > len) {
-        std::fprintf(stderr, "mkmcr: %s \"%s\" takes %zu bytes with its NUL; the field holds %zu\n", what,
-                     utf8.c_str(), sjis.size() + 1, len);
+        std::fprintf(stderr, "mkmcr: %s \"%s\" takes %zu bytes with its NUL; the field holds %zu\n",
+                     what, utf8.c_str(), sjis.size() + 1, len);
         return false;
     }
     std::memcpy(rec + off, sjis.data(), sjis.size());
@@ -342,7 +373,8 @@ bool WritePreview(const std::string& path, const Sheet& s) {
 }
 
 int Make(const Args& a) {
-    if (!a.haveName || !a.haveApp || !a.haveFile || !a.haveVersion) Usage("--name, --app, --file and --version are needed");
+    if (!a.haveName || !a.haveApp || !a.haveFile || !a.haveVersion)
+        Usage("--name, --app, --file and --version are needed");
     if (a.label.empty() || a.label.size() > 8) Usage("--label takes 1 to 8 characters");
     for (char c : a.label)
         if (!FindGlyph(c)) Usage("--label takes letters, digits and - + / . only");
@@ -412,7 +444,8 @@ int Check(const Args& a) {
     rec.resize(kRecordSize, 0);  // a short file reads as zeros, never past the buffer
 
     for (size_t i = 0; i < kNameOff; ++i) Expect(rec[i] == 0, "bytes 0-19 are not zero");
-    for (size_t i = kVersionOff + 4; i < kDibOff; ++i) Expect(rec[i] == 0, "bytes 168-183 are not zero");
+    for (size_t i = kVersionOff + 4; i < kDibOff; ++i)
+        Expect(rec[i] == 0, "bytes 168-183 are not zero");
     std::string name = Field(rec, kNameOff, kNameLen, "name");
     std::string app = Field(rec, kAppOff, kAppLen, "app");
     std::string file = Field(rec, kFileOff, kFileLen, "file");
@@ -433,12 +466,14 @@ int Check(const Args& a) {
     Expect(h[12] == 1 && h[13] == 0, "planes is not 1");
     Expect(h[14] == 8 && h[15] == 0, "not 8 bits a pixel");
     Expect(Get32(h + 16) == 0, "compressed");
-    Expect(Get32(h + 20) == 0 || Get32(h + 20) == std::uint32_t(kStride) * kHeight, "biSizeImage is not 7920");
+    Expect(Get32(h + 20) == 0 || Get32(h + 20) == std::uint32_t(kStride) * kHeight,
+           "biSizeImage is not 7920");
     Expect(Get32(h + 32) == 0, "biClrUsed is not 0");
     bool paletteOk = true;
     for (int i = 0; i < 256; ++i) {
         const std::uint8_t* q = h + 40 + 4 * i;
-        if (q[0] != kDiaPal[i][2] || q[1] != kDiaPal[i][1] || q[2] != kDiaPal[i][0] || q[3] != 0) paletteOk = false;
+        if (q[0] != kDiaPal[i][2] || q[1] != kDiaPal[i][1] || q[2] != kDiaPal[i][0] || q[3] != 0)
+            paletteOk = false;
     }
     Expect(paletteOk, "colour table is not the application palette");
     // Row padding is zero, and each cell has the frame its state calls for.
@@ -451,9 +486,12 @@ int Check(const Args& a) {
     Expect(padOk, "row padding is not zero");
     auto at = [&](int x, int y) { return rec[kBitsOff + size_t(kHeight - 1 - y) * kStride + x]; };
     Expect(at(0, 0) == kWhite && at(kCellW - 1, kCellH - 1) == kBlack, "normal cell is not raised");
-    Expect(at(kCellW, 0) == kWhite && at(2 * kCellW - 1, kCellH - 1) == kBlack, "focus cell is not raised");
-    Expect(at(0, kCellH) == kBlack && at(kCellW - 1, 2 * kCellH - 1) == kWhite, "pressed cell is not sunken");
-    Expect(at(kCellW, kCellH) == kWhite && at(2 * kCellW - 1, 2 * kCellH - 1) == kBlack, "disabled cell is not raised");
+    Expect(at(kCellW, 0) == kWhite && at(2 * kCellW - 1, kCellH - 1) == kBlack,
+           "focus cell is not raised");
+    Expect(at(0, kCellH) == kBlack && at(kCellW - 1, 2 * kCellH - 1) == kWhite,
+           "pressed cell is not sunken");
+    Expect(at(kCellW, kCellH) == kWhite && at(2 * kCellW - 1, 2 * kCellH - 1) == kBlack,
+           "disabled cell is not raised");
     bool focusDots = false;
     for (int x = kCellW + 3; x < 2 * kCellW - 3; ++x)
         if (at(x, 3) == kBlack) focusDots = true;

@@ -48,10 +48,12 @@ std::string FindProgram(const char* name) {
     return n && n < MAX_PATH ? std::string(path, n) : std::string();
 }
 
-bool RunJob(zb::Run& run, const std::string& cmd, const std::string& dir, const std::string& expected) {
+bool RunJob(zb::Run& run, const std::string& cmd, const std::string& dir,
+            const std::string& expected) {
     DeleteFileA((dir + "sum.txt").c_str());
-    zb::Process* p = run.Launch("\"" + cmd + "\" /c \"" + dir + "JOB.BAT\" " + std::to_string(kItems), SW_HIDE,
-                                CREATE_NO_WINDOW);
+    zb::Process* p =
+        run.Launch("\"" + cmd + "\" /c \"" + dir + "JOB.BAT\" " + std::to_string(kItems), SW_HIDE,
+                   CREATE_NO_WINDOW);
     if (!p || !run.WaitExit(*p)) return false;
     std::string sum;
     if (!zb::ReadFileBytes(dir + "sum.txt", &sum) || sum != expected)
@@ -78,4 +80,6 @@ bool Measure(zb::Run& run) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return zb::Main(kReference, Measure); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return zb::Main(kReference, Measure);
+}

@@ -52,7 +52,8 @@ std::vector<File> Files() {
 bool Stamp(const std::string& src, std::vector<File>& files, uint32_t pass) {
     for (File& f : files) {
         for (int i = 0; i < 4; ++i) f.bytes[i] = char(pass >> (8 * i));
-        HANDLE h = CreateFileA((src + f.rel).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE h = CreateFileA((src + f.rel).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
         if (h == INVALID_HANDLE_VALUE) return false;
         DWORD written = 0;
         bool ok = WriteFile(h, f.bytes.data(), 4, &written, nullptr) && written == 4;
@@ -79,8 +80,8 @@ bool CopiesMatch(const std::string& dst, const std::vector<File>& files) {
 // One xcopy of the tree; the check afterwards is off the clock.
 bool Copy(zb::Run& run, const std::string& xcopy, const std::string& src, const std::string& dst,
           const std::vector<File>& files) {
-    zb::Process* p = run.Launch("\"" + xcopy + "\" \"" + src + "*\" \"" + dst + "\" /E /I /Q /Y", SW_HIDE,
-                                CREATE_NO_WINDOW);
+    zb::Process* p = run.Launch("\"" + xcopy + "\" \"" + src + "*\" \"" + dst + "\" /E /I /Q /Y",
+                                SW_HIDE, CREATE_NO_WINDOW);
     if (!p || !run.WaitExit(*p)) return false;
     run.StopClock();
     bool same = CopiesMatch(dst, files);
@@ -106,7 +107,8 @@ bool Measure(zb::Run& run) {
              run.StopClock();
              bool stamped = Stamp(src, files, i + 1);
              run.StartClock();
-             return (stamped || run.Fail("cannot stamp the originals")) && Copy(run, xcopy, src, dst, files);
+             return (stamped || run.Fail("cannot stamp the originals")) &&
+                    Copy(run, xcopy, src, dst, files);
          });
     run.EndAll();
     zb::RemoveTree(root);
@@ -115,4 +117,6 @@ bool Measure(zb::Run& run) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return zb::Main(kReference, Measure); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return zb::Main(kReference, Measure);
+}

@@ -50,10 +50,12 @@ struct Tools {
     BITMAPINFO dib = {};
 
     explicit Tools(HDC screen) {
-        jp = CreateFontA(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "ＭＳ ゴシック");
-        latin = CreateFontA(-13, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, "Arial");
+        jp = CreateFontA(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                         FIXED_PITCH | FF_MODERN, "ＭＳ ゴシック");
+        latin =
+            CreateFontA(-13, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, "Arial");
         // A 64x64 tile for the block transfers, drawn once.
         tileDc = CreateCompatibleDC(screen);
         tile = CreateCompatibleBitmap(screen, 64, 64);
@@ -105,15 +107,23 @@ void Layer(HDC dc, const Tools& t, int layer) {
     }
     // Filled shapes.
     for (int i = 0; i < 200; ++i) {
-        HBRUSH brush = i % 5 == 0 ? CreateHatchBrush(i % 6, RGB(0, 0, 128)) : CreateSolidBrush(RGB(i * 5 & 255, 128, 255 - (i * 3 & 255)));
+        HBRUSH brush = i % 5 == 0 ? CreateHatchBrush(i % 6, RGB(0, 0, 128))
+                                  : CreateSolidBrush(RGB(i * 5 & 255, 128, 255 - (i * 3 & 255)));
         HGDIOBJ oldB = SelectObject(dc, brush);
         int x = (i * 41 + shift) % (kWidth - 60), y = (i * 23) % (kHeight - 40);
         switch (i % 4) {
-            case 0: Rectangle(dc, x, y, x + 50, y + 30); break;
-            case 1: Ellipse(dc, x, y, x + 40, y + 36); break;
-            case 2: RoundRect(dc, x, y, x + 56, y + 32, 10, 10); break;
+            case 0:
+                Rectangle(dc, x, y, x + 50, y + 30);
+                break;
+            case 1:
+                Ellipse(dc, x, y, x + 40, y + 36);
+                break;
+            case 2:
+                RoundRect(dc, x, y, x + 56, y + 32, 10, 10);
+                break;
             default: {
-                POINT pts[5] = {{x, y + 30}, {x + 20, y}, {x + 45, y + 8}, {x + 52, y + 34}, {x + 18, y + 38}};
+                POINT pts[5] = {
+                    {x, y + 30}, {x + 20, y}, {x + 45, y + 8}, {x + 52, y + 34}, {x + 18, y + 38}};
                 Polygon(dc, pts, 5);
             }
         }
@@ -127,7 +137,8 @@ void Layer(HDC dc, const Tools& t, int layer) {
         std::snprintf(line, sizeof line, "描画の測定 %03d 行目 ｸﾛﾉﾗﾝ", i);
         SetBkMode(dc, i % 2 ? TRANSPARENT : OPAQUE);
         SetTextColor(dc, RGB(i * 4, 0, 128));
-        TextOutA(dc, (i * 17 + shift) % 200, (i * 19) % (kHeight - 16), line, int(std::strlen(line)));
+        TextOutA(dc, (i * 17 + shift) % 200, (i * 19) % (kHeight - 16), line,
+                 int(std::strlen(line)));
     }
     SelectObject(dc, t.latin);
     for (int i = 0; i < 60; ++i) {
@@ -137,13 +148,15 @@ void Layer(HDC dc, const Tools& t, int layer) {
     }
     SelectObject(dc, oldF);
     // Bitmaps.
-    for (int i = 0; i < 80; ++i) BitBlt(dc, (i * 47 + shift) % (kWidth - 64), (i * 31) % (kHeight - 64), 64, 64, t.tileDc, 0, 0, i % 2 ? SRCCOPY : SRCINVERT);
+    for (int i = 0; i < 80; ++i)
+        BitBlt(dc, (i * 47 + shift) % (kWidth - 64), (i * 31) % (kHeight - 64), 64, 64, t.tileDc, 0,
+               0, i % 2 ? SRCCOPY : SRCINVERT);
     for (int i = 0; i < 20; ++i)
-        StretchBlt(dc, (i * 61 + shift) % (kWidth - 120), (i * 37) % (kHeight - 90), 120 - i, 90 - i, t.tileDc, 0, 0, 64, 64, SRCCOPY);
+        StretchBlt(dc, (i * 61 + shift) % (kWidth - 120), (i * 37) % (kHeight - 90), 120 - i,
+                   90 - i, t.tileDc, 0, 0, 64, 64, SRCCOPY);
     for (int i = 0; i < 10; ++i)
-        SetDIBitsToDevice(dc, (i * 83 + shift) % (kWidth - 128), (i * 43) % (kHeight - 96), 128, 96, 0, 0, 0, 96,
-                          t.dibBits.data(), &t.dib, DIB_RGB_COLORS);
-
+        SetDIBitsToDevice(dc, (i * 83 + shift) % (kWidth - 128), (i * 43) % (kHeight - 96), 128, 96,
+                          0, 0, 0, 96, t.dibBits.data(), &t.dib, DIB_RGB_COLORS);
 }
 
 // One frame; false when the marks it leaves are not on the window.
@@ -176,8 +189,8 @@ bool Measure(zb::Run& run) {
     RECT r = {0, 0, kWidth, kHeight};
     DWORD style = WS_OVERLAPPED | WS_CAPTION;
     AdjustWindowRect(&r, style, FALSE);
-    HWND hwnd = CreateWindowA("ZbGdiDraw", "GDI 描画", style, 40, 40, r.right - r.left, r.bottom - r.top, nullptr,
-                              nullptr, wc.hInstance, nullptr);
+    HWND hwnd = CreateWindowA("ZbGdiDraw", "GDI 描画", style, 40, 40, r.right - r.left,
+                              r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
     if (!hwnd) return run.Fail("cannot create the drawing window");
     ShowWindow(hwnd, SW_SHOWNORMAL);
     UpdateWindow(hwnd);
@@ -191,12 +204,12 @@ bool Measure(zb::Run& run) {
         // One untimed frame first: fonts and glyphs are then cached.
         ok = Frame(hwnd, tools, 0) || run.Fail("the drawing did not reach the window");
         ok = ok && run.TimeRounds(kFrames, [&](uint32_t i) {
-                 bool drawn = Frame(hwnd, tools, i + 1);
-                 run.StopClock();
-                 Pump();
-                 run.StartClock();
-                 return drawn || run.Fail("the drawing did not reach the window");
-             });
+            bool drawn = Frame(hwnd, tools, i + 1);
+            run.StopClock();
+            Pump();
+            run.StartClock();
+            return drawn || run.Fail("the drawing did not reach the window");
+        });
     }
     DestroyWindow(hwnd);
     Pump();
@@ -206,4 +219,6 @@ bool Measure(zb::Run& run) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return zb::Main(kReference, Measure); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return zb::Main(kReference, Measure);
+}

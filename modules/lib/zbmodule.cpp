@@ -117,12 +117,17 @@ Place DefaultPlace() {
 
 namespace {
 
-std::string HandoverPath(const Place& place) { return place.root + "\\" + kHandoverKey; }
-std::string RecordPath(const Place& place) { return place.root + "\\" + kBenchKey + "\\" + place.base; }
+std::string HandoverPath(const Place& place) {
+    return place.root + "\\" + kHandoverKey;
+}
+std::string RecordPath(const Place& place) {
+    return place.root + "\\" + kBenchKey + "\\" + place.base;
+}
 
 bool QueryDword(HKEY key, const char* name, DWORD* out) {
     DWORD value = 0, size = sizeof value, type = 0;
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
         size != sizeof value)
         return false;
     *out = value;
@@ -133,7 +138,8 @@ bool QueryDword(HKEY key, const char* name, DWORD* out) {
 
 bool ReadHandover(const Place& place, Handover* out) {
     HKEY key;
-    if (RegOpenKeyExA(place.hive, HandoverPath(place).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(place.hive, HandoverPath(place).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
     DWORD count = 0, window = 0;
     bool ok = QueryDword(key, "Count", &count) && QueryDword(key, "hWnd", &window);
     RegCloseKey(key);
@@ -146,7 +152,8 @@ bool ReadHandover(const Place& place, Handover* out) {
 
 bool SuspensionRequested(const Place& place) {
     HKEY key;
-    if (RegOpenKeyExA(place.hive, HandoverPath(place).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(place.hive, HandoverPath(place).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
     DWORD v = 0;
     bool stop = QueryDword(key, "Suspension", &v) && v == 1;
     RegCloseKey(key);
@@ -156,7 +163,8 @@ bool SuspensionRequested(const Place& place) {
 bool ReadRecord(const Place& place, Record* r) {
     *r = Record();
     HKEY key;
-    if (RegOpenKeyExA(place.hive, RecordPath(place).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(place.hive, RecordPath(place).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
     uint8_t buf[kRecordBytes + 8];
     DWORD size = sizeof buf;
     bool ok = RegQueryValueExA(key, "Result", nullptr, nullptr, buf, &size) == ERROR_SUCCESS &&
@@ -169,8 +177,8 @@ bool StoreRun(const Place& place, uint32_t run, uint32_t value, uint32_t referen
     if (place.base.empty()) return false;
     HKEY key;
     DWORD disp;
-    if (RegCreateKeyExA(place.hive, RecordPath(place).c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
-                        &disp) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(place.hive, RecordPath(place).c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                        nullptr, &key, &disp) != ERROR_SUCCESS)
         return false;
     Record r;
     uint8_t buf[kRecordBytes + 8];
@@ -197,7 +205,8 @@ bool DeleteKeyTree(HKEY parent, const std::string& sub) {
     for (;;) {
         char name[256];
         DWORD len = sizeof name;
-        if (RegEnumKeyExA(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (RegEnumKeyExA(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
         if (!DeleteKeyTree(key, name)) break;
     }
     RegCloseKey(key);
@@ -226,7 +235,8 @@ BOOL CALLBACK FindWindowProc(HWND hwnd, LPARAM lp) {
     GetWindowThreadProcessId(hwnd, &pid);
     if (pid != ctx->pid || !IsWindowVisible(hwnd)) return TRUE;
     char buf[256];
-    if (ctx->cls && (!GetClassNameA(hwnd, buf, sizeof buf) || lstrcmpiA(buf, ctx->cls) != 0)) return TRUE;
+    if (ctx->cls && (!GetClassNameA(hwnd, buf, sizeof buf) || lstrcmpiA(buf, ctx->cls) != 0))
+        return TRUE;
     if (ctx->title) {
         buf[0] = 0;
         GetWindowTextA(hwnd, buf, sizeof buf);
@@ -240,7 +250,8 @@ BOOL CALLBACK FindWindowProc(HWND hwnd, LPARAM lp) {
 
 Run::Run(const Place& place, uint32_t index) : m_place(place), m_index(index) {
     QueryPerformanceFrequency(&m_freq);
-    if (RegOpenKeyExA(m_place.hive, HandoverPath(m_place).c_str(), 0, KEY_READ, &m_handover) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(m_place.hive, HandoverPath(m_place).c_str(), 0, KEY_READ, &m_handover) !=
+        ERROR_SUCCESS)
         m_handover = nullptr;
 }
 
@@ -328,8 +339,8 @@ Process* Run::Launch(const std::string& commandLine, WORD show, DWORD flags) {
     si.wShowWindow = show;
     PROCESS_INFORMATION pi = {};
     std::string cmd = commandLine;  // CreateProcess may write into it
-    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, flags | NORMAL_PRIORITY_CLASS, nullptr,
-                        nullptr, &si, &pi)) {
+    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, flags | NORMAL_PRIORITY_CLASS,
+                        nullptr, nullptr, &si, &pi)) {
         Fail(("cannot start " + commandLine).c_str());
         return nullptr;
     }
@@ -421,22 +432,26 @@ void NoteText(const Place& place, const char* name, const std::string& text) {
     if (place.base.empty()) return;
     HKEY key;
     if (text.empty()) {
-        if (RegOpenKeyExA(place.hive, RecordPath(place).c_str(), 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+        if (RegOpenKeyExA(place.hive, RecordPath(place).c_str(), 0, KEY_WRITE, &key) ==
+            ERROR_SUCCESS) {
             RegDeleteValueA(key, name);
             RegCloseKey(key);
         }
         return;
     }
     DWORD disp;
-    if (RegCreateKeyExA(place.hive, RecordPath(place).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, &disp) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExA(place.hive, RecordPath(place).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                        &key, &disp) != ERROR_SUCCESS)
         return;
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), DWORD(text.size() + 1));
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   DWORD(text.size() + 1));
     RegCloseKey(key);
 }
 
 // Why the last launch ended early.
-void NoteReason(const Place& place, const std::string& reason) { NoteText(place, "Reason", reason); }
+void NoteReason(const Place& place, const std::string& reason) {
+    NoteText(place, "Reason", reason);
+}
 
 }  // namespace
 
@@ -446,11 +461,14 @@ int RunModule(const Place& place, uint32_t reference, MeasureFn measure) {
         // Without "Count" there is no run to store; tell whoever we can.
         HKEY key;
         DWORD window = 0;
-        if (RegOpenKeyExA(place.hive, HandoverPath(place).c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        if (RegOpenKeyExA(place.hive, HandoverPath(place).c_str(), 0, KEY_READ, &key) ==
+            ERROR_SUCCESS) {
             QueryDword(key, "hWnd", &window);
             RegCloseKey(key);
         }
-        if (window) PostMessageA(reinterpret_cast<HWND>(static_cast<uintptr_t>(window)), kEndMessage, kEndFailed, 0);
+        if (window)
+            PostMessageA(reinterpret_cast<HWND>(static_cast<uintptr_t>(window)), kEndMessage,
+                         kEndFailed, 0);
         return int(kEndFailed);
     }
     WPARAM code = kEndCompleted;
@@ -486,7 +504,9 @@ int RunModule(const Place& place, uint32_t reference, MeasureFn measure) {
     return int(code);
 }
 
-int Main(uint32_t reference, MeasureFn measure) { return RunModule(DefaultPlace(), reference, measure); }
+int Main(uint32_t reference, MeasureFn measure) {
+    return RunModule(DefaultPlace(), reference, measure);
+}
 
 // ---------------------------------------------------------------------------
 // Files.
@@ -550,17 +570,20 @@ bool MakeCleanDir(const std::string& dir) {
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    bool ok = WriteFile(f, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+    bool ok = WriteFile(f, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+              written == bytes.size();
     CloseHandle(f);
     return ok;
 }
 
 bool ReadFileBytes(const std::string& path, std::string* bytes) {
     bytes->clear();
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
     DWORD size = GetFileSize(f, nullptr);
     bool ok = size != INVALID_FILE_SIZE;

@@ -141,7 +141,7 @@ struct Process {
 };
 
 class Run {
-public:
+  public:
     Run(const Place& place, uint32_t index);
     ~Run();  // ends what Launch started and is still running
     Run(const Run&) = delete;
@@ -166,7 +166,10 @@ public:
     void StopClock();
     uint64_t ElapsedUs() const;
     // The run value: the clock's total unless SetValue was called.
-    void SetValue(uint32_t value) { m_value = value; m_valueSet = true; }
+    void SetValue(uint32_t value) {
+        m_value = value;
+        m_valueSet = true;
+    }
     uint32_t Value() const;
 
     // Times `rounds` passes of the same work, round(i) for i = 0..rounds-1,
@@ -204,7 +207,7 @@ public:
     // Ends every launched program that still runs.
     void EndAll();
 
-private:
+  private:
     bool Tick(DWORD start, DWORD timeoutMs, const char* what);
 
     Place m_place;
@@ -260,9 +263,9 @@ int RunModule(const Place& place, uint32_t reference, MeasureFn measure);
 int Main(uint32_t reference, MeasureFn measure);
 
 // Small helpers the bundled modules share.
-std::string TempDir();             // %TEMP% with a trailing backslash
-std::string WindowsDir();          // with a trailing backslash
-std::string SystemDir();           // with a trailing backslash
+std::string TempDir();     // %TEMP% with a trailing backslash
+std::string WindowsDir();  // with a trailing backslash
+std::string SystemDir();   // with a trailing backslash
 bool FileExists(const std::string& path);
 // Empty directory (wiped first); false on failure.
 bool MakeCleanDir(const std::string& dir);

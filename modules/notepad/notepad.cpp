@@ -21,7 +21,8 @@ constexpr int kReplacements = 4;
 
 std::string Line(int i) {
     char buf[128];
-    std::snprintf(buf, sizeof buf, "%04d 測定用の文章です。The quick brown fox jumps over %d lazy dogs.\r\n", i,
+    std::snprintf(buf, sizeof buf,
+                  "%04d 測定用の文章です。The quick brown fox jumps over %d lazy dogs.\r\n", i,
                   i * 7 % 100);
     return buf;
 }
@@ -107,4 +108,6 @@ bool Measure(zb::Run& run) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return zb::Main(kReference, Measure); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return zb::Main(kReference, Measure);
+}

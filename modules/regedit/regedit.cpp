@@ -59,7 +59,8 @@ std::vector<Value> Content() {
                     for (int b = 0; b < 24; ++b) x.data += char((k * 31 + i * 7 + b) & 0xFF);
                     break;
                 default:
-                    std::snprintf(buf, sizeof buf, "C:\\Program Files\\Sample %d\\file%d.dat", k, i);
+                    std::snprintf(buf, sizeof buf, "C:\\Program Files\\Sample %d\\file%d.dat", k,
+                                  i);
                     x.data.assign(buf, std::strlen(buf) + 1);
                     break;
             }
@@ -74,10 +75,11 @@ bool WriteContent(const std::vector<Value>& content) {
         HKEY k;
         DWORD disp;
         std::string path = std::string(kDataKey) + "\\" + x.key;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, &disp) !=
-            ERROR_SUCCESS)
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k,
+                            &disp) != ERROR_SUCCESS)
             return false;
-        bool ok = RegSetValueExA(k, x.name.c_str(), 0, x.type, reinterpret_cast<const BYTE*>(x.data.data()),
+        bool ok = RegSetValueExA(k, x.name.c_str(), 0, x.type,
+                                 reinterpret_cast<const BYTE*>(x.data.data()),
                                  DWORD(x.data.size())) == ERROR_SUCCESS;
         RegCloseKey(k);
         if (!ok) return false;
@@ -89,11 +91,12 @@ bool ContentThere(const std::vector<Value>& content) {
     for (const Value& x : content) {
         HKEY k;
         std::string path = std::string(kDataKey) + "\\" + x.key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+            return false;
         char buf[256];
         DWORD size = sizeof buf, type = 0;
-        bool same = RegQueryValueExA(k, x.name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) ==
-                        ERROR_SUCCESS &&
+        bool same = RegQueryValueExA(k, x.name.c_str(), nullptr, &type,
+                                     reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS &&
                     type == x.type && std::string(buf, size) == x.data;
         RegCloseKey(k);
         if (!same) return false;
@@ -114,9 +117,11 @@ bool RunRegedit(zb::Run& run, const std::string& regedit, const std::string& arg
     return p && run.WaitExit(*p, zb::kDefaultTimeoutMs, &code);
 }
 
-bool Round(zb::Run& run, const std::string& regedit, const std::string& file, const std::vector<Value>& content) {
+bool Round(zb::Run& run, const std::string& regedit, const std::string& file,
+           const std::vector<Value>& content) {
     DeleteFileA(file.c_str());
-    if (!RunRegedit(run, regedit, "/E \"" + file + "\" \"HKEY_CURRENT_USER\\" + kDataKey + "\"")) return false;
+    if (!RunRegedit(run, regedit, "/E \"" + file + "\" \"HKEY_CURRENT_USER\\" + kDataKey + "\""))
+        return false;
     run.StopClock();  // deleting the subtree is our work, not the editor's
     bool exported = zb::FileExists(file);
     bool deleted = zb::DeleteKeyTree(HKEY_CURRENT_USER, kDataKey);
@@ -150,4 +155,6 @@ bool Measure(zb::Run& run) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return zb::Main(kReference, Measure); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return zb::Main(kReference, Measure);
+}

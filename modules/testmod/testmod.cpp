@@ -6,7 +6,10 @@
 //   "Value"     REG_DWORD the run value (1000), "Reference" (1000),
 //   "DelayMs"   REG_DWORD for wait (0).
 // Every launch appends the "Count" it saw to "Launches" ("0,1,2") and writes
-// the "hWnd" it saw to "LastHwnd", so tests can follow the sequence.
+// the "hWnd" it saw to "LastHwnd", so tests can follow the sequence. It also
+// appends "S:<counter>;" when it starts and "P:<counter>;" when it posts a
+// completed run (normal) to "Timeline", with the performance counter, so a
+// benchmark can time the program between one module and the next.
 #include <windows.h>
 
 #include <cstdint>
@@ -23,12 +26,14 @@ struct Settings {
     DWORD delayMs = 0;
 };
 
+LARGE_INTEGER g_started;
 DWORD g_value = 1000;
 DWORD g_delayMs = 0;
 
 bool ReadDword(HKEY k, const char* name, DWORD* out) {
     DWORD v = 0, size = sizeof v;
-    if (RegQueryValueExA(k, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(k, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size) !=
+            ERROR_SUCCESS ||
         size != sizeof v)
         return false;
     *out = v;
@@ -36,9 +41,10 @@ bool ReadDword(HKEY k, const char* name, DWORD* out) {
 }
 
 std::string ReadText(HKEY k, const char* name) {
-    char buf[1024];
+    char buf[4096];
     DWORD size = sizeof buf - 1;
-    if (RegQueryValueExA(k, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &size) != ERROR_SUCCESS)
+    if (RegQueryValueExA(k, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &size) !=
+        ERROR_SUCCESS)
         return std::string();
     buf[size < sizeof buf ? size : sizeof buf - 1] = 0;
     return buf;
@@ -50,8 +56,8 @@ Settings Prepare(const zb::Place& place) {
     HKEY k;
     DWORD disp;
     std::string path = "Software\\ZelbrTests\\Module\\" + place.base;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &k, &disp) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                        nullptr, &k, &disp) != ERROR_SUCCESS)
         return s;
     std::string b = ReadText(k, "Behaviour");
     if (!b.empty()) s.behaviour = b;
@@ -84,6 +90,18 @@ bool WaitThenGiveValue(zb::Run& run) {
     return true;
 }
 
+void Mark(const std::string& base, char kind, const LARGE_INTEGER& at) {
+    HKEY k;
+    std::string path = "Software\\ZelbrTests\\Module\\" + base;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                        nullptr, &k, nullptr) != ERROR_SUCCESS)
+        return;
+    std::string line = ReadText(k, "Timeline") + kind + ":" + std::to_string(at.QuadPart) + ";";
+    RegSetValueExA(k, "Timeline", 0, REG_SZ, reinterpret_cast<const BYTE*>(line.c_str()),
+                   DWORD(line.size() + 1));
+    RegCloseKey(k);
+}
+
 void Post(const zb::Place& place, WPARAM code) {
     zb::Handover h;
     if (zb::ReadHandover(place, &h) && h.window) PostMessageA(h.window, zb::kEndMessage, code, 0);
@@ -93,9 +111,11 @@ bool WriteRecordBytes(const zb::Place& place, const void* data, DWORD size) {
     HKEY k;
     DWORD disp;
     std::string path = place.root + "\\" + zb::kBenchKey + "\\" + place.base;
-    if (RegCreateKeyExA(place.hive, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, &disp) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(place.hive, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, &disp) !=
+        ERROR_SUCCESS)
         return false;
-    bool ok = RegSetValueExA(k, "Result", 0, REG_BINARY, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+    bool ok = RegSetValueExA(k, "Result", 0, REG_BINARY, static_cast<const BYTE*>(data), size) ==
+              ERROR_SUCCESS;
     RegFlushKey(k);
     RegCloseKey(k);
     return ok;
@@ -104,8 +124,10 @@ bool WriteRecordBytes(const zb::Place& place, const void* data, DWORD size) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    QueryPerformanceCounter(&g_started);
     zb::Place place = zb::DefaultPlace();
     Settings s = Prepare(place);
+    Mark(place.base, 'S', g_started);
     g_value = s.value;
     g_delayMs = s.delayMs;
     const std::string& b = s.behaviour;
@@ -157,5 +179,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return 0;
     }
     if (b == "wait") return zb::RunModule(place, s.reference, WaitThenGiveValue);
+    if (b == "normal") {
+        // By hand rather than through the library, to note the moment of posting.
+        if (!zb::ReadHandover(place, &h) || h.count >= 10 ||
+            !zb::StoreRun(place, h.count, s.value, s.reference)) {
+            Post(place, zb::kEndFailed);
+            return 2;
+        }
+        LARGE_INTEGER posting;
+        QueryPerformanceCounter(&posting);
+        Mark(place.base, 'P', posting);
+        Post(place, zb::kEndCompleted);
+        return 0;
+    }
     return zb::RunModule(place, s.reference, GiveValue);
 }

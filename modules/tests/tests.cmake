@@ -8,11 +8,14 @@ if(NOT WINE)
     find_program(WINE wine REQUIRED NO_CMAKE_FIND_ROOT_PATH)
 endif()
 
-add_executable(module_unit_tests ${ZB_MODULES_DIR}/tests/zbmodule_test.cpp)
+add_executable(module_unit_tests ${ZB_MODULES_DIR}/tests/zbmodule_test.cpp ${ZB_MODULES_DIR}/tests/testmod_test.cpp)
+add_dependencies(module_unit_tests testmod)
 set_target_properties(module_unit_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/modules/tests)
 target_link_libraries(module_unit_tests PRIVATE zbmodule gtest_main)
 add_test(NAME modules COMMAND ${WINE} $<TARGET_FILE:module_unit_tests>)
-set_tests_properties(modules PROPERTIES TIMEOUT 300)
+# The test module is found through its Windows path on Wine's Z: drive.
+string(REPLACE "/" "\\" ZB_TESTBIN_WIN "Z:${ZB_TESTBIN}/")
+set_tests_properties(modules PROPERTIES TIMEOUT 300 ENVIRONMENT "ZB_TESTBIN=${ZB_TESTBIN_WIN}")
 
 get_property(checks GLOBAL PROPERTY ZB_MCR_CHECKS)
 foreach(check IN LISTS checks)

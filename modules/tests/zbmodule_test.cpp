@@ -21,7 +21,8 @@ zb::Record Sealed(uint32_t runs, uint32_t reference, std::vector<uint32_t> value
 struct ScratchPlace {
     ScratchPlace() {
         char name[96];
-        std::snprintf(name, sizeof name, "Software\\ZelbrTests\\modules-%lu-%d", GetCurrentProcessId(), ++s_counter);
+        std::snprintf(name, sizeof name, "Software\\ZelbrTests\\modules-%lu-%d",
+                      GetCurrentProcessId(), ++s_counter);
         place.root = name;
         place.base = "T1";
         zb::DeleteKeyTree(HKEY_CURRENT_USER, place.root);
@@ -33,14 +34,21 @@ struct ScratchPlace {
         HKEY k = nullptr;
         explicit Key(const std::string& path) {
             DWORD disp;
-            RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, &disp);
+            RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &k, &disp);
         }
-        ~Key() { if (k) RegCloseKey(k); }
-        void Set(const char* name, DWORD v) { RegSetValueExA(k, name, 0, REG_DWORD, (const BYTE*)&v, 4); }
+        ~Key() {
+            if (k) RegCloseKey(k);
+        }
+        void Set(const char* name, DWORD v) {
+            RegSetValueExA(k, name, 0, REG_DWORD, (const BYTE*)&v, 4);
+        }
         void SetBytes(const char* name, const void* data, DWORD n) {
             RegSetValueExA(k, name, 0, REG_BINARY, (const BYTE*)data, n);
         }
-        bool Has(const char* name) { return RegQueryValueExA(k, name, nullptr, nullptr, nullptr, nullptr) == 0; }
+        bool Has(const char* name) {
+            return RegQueryValueExA(k, name, nullptr, nullptr, nullptr, nullptr) == 0;
+        }
     };
     Key Handover() { return Key(place.root + "\\Ini\\zelBr"); }
     Key Bench() { return Key(place.root + "\\Bench\\" + place.base); }
@@ -262,14 +270,16 @@ struct EndWindow {
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "ZbEndWindow";
         RegisterClassA(&wc);
-        hwnd = CreateWindowA("ZbEndWindow", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+        hwnd = CreateWindowA("ZbEndWindow", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                             wc.hInstance, nullptr);
     }
     ~EndWindow() { DestroyWindow(hwnd); }
     // wParams of the end messages waiting in the queue, taken out.
     std::vector<WPARAM> Ends() {
         std::vector<WPARAM> got;
         MSG msg;
-        while (PeekMessageA(&msg, hwnd, zb::kEndMessage, zb::kEndMessage, PM_REMOVE)) got.push_back(msg.wParam);
+        while (PeekMessageA(&msg, hwnd, zb::kEndMessage, zb::kEndMessage, PM_REMOVE))
+            got.push_back(msg.wParam);
         return got;
     }
     HWND hwnd = nullptr;
@@ -285,7 +295,9 @@ struct Launch {
     }
 };
 
-bool TimeNothing(zb::Run&) { return true; }
+bool TimeNothing(zb::Run&) {
+    return true;
+}
 bool FixedValue(zb::Run& run) {
     run.SetValue(4242 + run.Index());
     return true;
@@ -296,7 +308,9 @@ bool Clocked(zb::Run& run) {
     run.StopClock();
     return true;
 }
-bool GivesUp(zb::Run& run) { return run.Fail("target missing"); }
+bool GivesUp(zb::Run& run) {
+    return run.Fail("target missing");
+}
 bool FailsButReturnsTrue(zb::Run& run) {
     run.SetValue(1);
     run.Fail("step went wrong");
@@ -441,7 +455,8 @@ TEST(RunHelpers, LaunchedProgramsAreEndedWithTheRun) {
         ASSERT_NE(p, nullptr);
         ASSERT_TRUE(run.WaitIdle(*p, 30000));
         EXPECT_NE(run.WaitWindow(*p, "Notepad", nullptr, 30000), nullptr);
-        DuplicateHandle(GetCurrentProcess(), p->handle, GetCurrentProcess(), &dup, SYNCHRONIZE, FALSE, 0);
+        DuplicateHandle(GetCurrentProcess(), p->handle, GetCurrentProcess(), &dup, SYNCHRONIZE,
+                        FALSE, 0);
         EXPECT_EQ(WaitForSingleObject(dup, 0), DWORD(WAIT_TIMEOUT));
         // Leaves notepad running: the Run ends it.
     }
@@ -461,8 +476,10 @@ TEST(RegistryTree, DeletesNestedKeysOnly) {
     ScratchPlace::Key(s.place.root + "\\Keep").Set("v", 3);
     EXPECT_TRUE(zb::DeleteKeyTree(HKEY_CURRENT_USER, s.place.root + "\\Work"));
     HKEY k;
-    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, (s.place.root + "\\Work").c_str(), 0, KEY_READ, &k), ERROR_SUCCESS);
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (s.place.root + "\\Keep").c_str(), 0, KEY_READ, &k), ERROR_SUCCESS);
+    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, (s.place.root + "\\Work").c_str(), 0, KEY_READ, &k),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (s.place.root + "\\Keep").c_str(), 0, KEY_READ, &k),
+              ERROR_SUCCESS);
     RegCloseKey(k);
     EXPECT_TRUE(zb::DeleteKeyTree(HKEY_CURRENT_USER, s.place.root + "\\Never"));
 }

@@ -32,12 +32,14 @@ std::string FindWordPad() {
     // Where Windows says it is, then where Windows 95 and NT put it.
     char buf[MAX_PATH + 1];
     LONG size = sizeof buf;
-    if (RegQueryValueA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\WORDPAD.EXE",
-                       buf, &size) == ERROR_SUCCESS &&
+    if (RegQueryValueA(HKEY_LOCAL_MACHINE,
+                       "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\WORDPAD.EXE", buf,
+                       &size) == ERROR_SUCCESS &&
         zb::FileExists(buf))
         return buf;
     size = sizeof buf;
-    if (RegQueryValueA(HKEY_CLASSES_ROOT, "wrifile\\shell\\open\\command", buf, &size) == ERROR_SUCCESS) {
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, "wrifile\\shell\\open\\command", buf, &size) ==
+        ERROR_SUCCESS) {
         std::string cmd = buf;
         std::string exe;
         if (!cmd.empty() && cmd[0] == '"')
@@ -48,8 +50,10 @@ std::string FindWordPad() {
     }
     char pf[MAX_PATH + 1];
     DWORD n = GetEnvironmentVariableA("ProgramFiles", pf, MAX_PATH);
-    std::string programFiles = n && n < MAX_PATH ? std::string(pf) : std::string("C:\\Program Files");
-    for (const char* rel : {"\\Windows NT\\Accessories\\wordpad.exe", "\\Accessories\\WORDPAD.EXE"}) {
+    std::string programFiles =
+        n && n < MAX_PATH ? std::string(pf) : std::string("C:\\Program Files");
+    for (const char* rel :
+         {"\\Windows NT\\Accessories\\wordpad.exe", "\\Accessories\\WORDPAD.EXE"}) {
         std::string path = programFiles + rel;
         if (zb::FileExists(path)) return path;
     }
@@ -58,10 +62,11 @@ std::string FindWordPad() {
 
 std::string Paragraph(int i) {
     char buf[200];
-    std::snprintf(buf, sizeof buf,
-                  "第%d段落: 文書編集の測定です。ワードパッドに段落を貼り付け、書式を付けて、元に戻します。"
-                  "Paragraph %d of the sample document.\r\n",
-                  i + 1, i + 1);
+    std::snprintf(
+        buf, sizeof buf,
+        "第%d段落: 文書編集の測定です。ワードパッドに段落を貼り付け、書式を付けて、元に戻します。"
+        "Paragraph %d of the sample document.\r\n",
+        i + 1, i + 1);
     return buf;
 }
 
@@ -139,7 +144,11 @@ bool Session(zb::Run& run, HWND main, HWND edit) {
         int pos = CharCount(flat, at);
         SendMessageA(edit, EM_SETSEL, pos, pos + 2);
         SendMessageA(main, WM_COMMAND, i % 3 == 0 ? kBold : i % 3 == 1 ? kItalic : kUnderline, 0);
-        SendMessageA(main, WM_COMMAND, i % 3 == 0 ? kAlignCenter : i % 3 == 1 ? kAlignRight : kAlignLeft, 0);
+        SendMessageA(main, WM_COMMAND,
+                     i % 3 == 0   ? kAlignCenter
+                     : i % 3 == 1 ? kAlignRight
+                                  : kAlignLeft,
+                     0);
         at += 4;
     }
     if (run.ShouldStop()) return false;
@@ -164,7 +173,8 @@ bool Measure(zb::Run& run) {
     if (!main) return false;
     // The editor comes a moment after the frame.
     HWND edit = nullptr;
-    if (!run.WaitUntil([&] { return (edit = FindRichEdit(main)) != nullptr; }, "wordpad's editor")) return false;
+    if (!run.WaitUntil([&] { return (edit = FindRichEdit(main)) != nullptr; }, "wordpad's editor"))
+        return false;
 
     std::string saved;
     bool hadText = GetClipboardText(&saved);
@@ -184,4 +194,6 @@ bool Measure(zb::Run& run) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return zb::Main(kReference, Measure); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return zb::Main(kReference, Measure);
+}
