@@ -167,6 +167,7 @@ TEST_F(ZelbrTest, SystemCommandDuringRunAbortsAndWaitsForTheModule) {
     EXPECT_EQ(gui::MessageBoxText(box), kAbortNotice);
     EXPECT_TRUE(IsIconic(main)) << "the command itself is not carried out";
     gui::Answer(box, IDOK);
+    ASSERT_TRUE(gui::WaitGone(box));
     // The module sees "Suspension", ends early and reports it.
     EXPECT_EQ(AnswerBox(), kAbortedNotice);
     ASSERT_TRUE(WaitRestored(main));
