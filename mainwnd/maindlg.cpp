@@ -121,8 +121,7 @@ BOOL CMainDlg::OnInitDialog() {
                       m_clientRect.top + logoH + 5};
 
     m_exePath = CWinApp::Get()->m_exePath;
-    std::string base = TitleFor(m_exePath);
-    m_programDir = m_exePath.substr(0, m_exePath.size() - base.size() - 4);
+    m_programDir = CWinApp::Get()->m_programDir;
     if (ReadExeVersion(m_exePath.c_str(), &m_fileVersion, &m_productVersion) == VersionRead::kNoMemory) {
         FailAndQuit("OnInitDialog() バージョン情報を読み込むのためのメモリが足りません。\n"
                     "アプリケーション ベンチマークの起動を中止します。");
