@@ -85,6 +85,19 @@ bool Attend(gui::Program& program, F cond, DWORD timeoutMs) {
         timeoutMs, 100);
 }
 
+// Simple or precise measurement, chosen in the program's own dialog.
+bool ChoosePrecision(gui::Program& program, HWND main, bool precise) {
+    const int kPrecisionTool = 1027, kSimple = 1128, kPrecise = 1129;
+    if (!gui::Click(main, kPrecisionTool)) return false;
+    HWND dlg = gui::WaitWindow(program.pid, "#32770", "測定精度の選択", 10000);
+    if (!dlg) return false;
+    int choice = precise ? kPrecise : kSimple;
+    gui::Click(dlg, choice);
+    gui::WaitFor([&] { return gui::CheckState(dlg, choice) == BST_CHECKED; }, 3000);
+    gui::Click(dlg, IDOK);
+    return gui::WaitGone(dlg, 10000);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -100,8 +113,6 @@ int main(int argc, char** argv) {
     std::string dir = argv[arg];
     const char* png = argv[arg + 1];
     if (!dir.empty() && dir.back() != '\\') dir += '\\';
-    if (measure && gui::RegKeyExists(kRoot))
-        gui::RegWriteDword(std::string(kRoot) + "\\Ini\\zelBr", "Precision", runs);
 
     gui::Program program = gui::Start(dir + "ZELBR.EXE", dir);
     if (!program.ok()) {
@@ -119,7 +130,10 @@ int main(int argc, char** argv) {
     WaitForInputIdle(program.process, 5000);
     std::printf("main window: %s\n", gui::WindowText(main).c_str());
     int status = 0;
-    if (measure) {
+    if (measure && !ChoosePrecision(program, main, precise)) {
+        std::fprintf(stderr, "could not choose the precision\n");
+        status = 1;
+    } else if (measure) {
         if (!gui::IsControlEnabled(main, kAllItemsButton)) {
             std::fprintf(stderr, "no measurement item is selected\n");
             status = 1;
