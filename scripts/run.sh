@@ -8,6 +8,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/build.sh"
 source "$root/scripts/env.sh"
 
+export ZELBR_ONE_CPU=1
 if [[ -n ${DISPLAY:-} ]]; then
     exec "$root/scripts/session.sh" wine "$ZELBR_BUILD/dist/ZELBR.EXE"
 fi

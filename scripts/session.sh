@@ -5,6 +5,14 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
+# Measurements run on one processor, as on the machines they rate: the
+# module references were taken that way, and handing messages between
+# processors makes Wine's timings both slower and noisier.
+if [[ ${ZELBR_ONE_CPU:-0} == 1 && -z ${ZELBR_PINNED:-} ]]; then
+    export ZELBR_PINNED=1
+    exec taskset -c 0 "$0" "$@"
+fi
+
 force_xvfb=0
 if [[ ${1:-} == --xvfb ]]; then force_xvfb=1; shift; fi
 

@@ -42,7 +42,7 @@ uint32_t TypicalTotal(const std::vector<uint64_t>& passUs) {
     if (passUs.empty()) return 0;
     std::vector<uint64_t> v = passUs;
     std::sort(v.begin(), v.end());
-    size_t n = v.size(), kept = n - n / 2;
+    size_t n = v.size(), kept = (n + 3) / 4;
     uint64_t sum = 0;
     for (size_t i = 0; i < kept; ++i) sum += v[i];
     uint64_t total = (sum * n + kept / 2) / kept;  // rounded
@@ -315,7 +315,7 @@ uint32_t Run::Value() const {
 
 std::string Run::PassTimes() const {
     std::string s;
-    for (uint64_t us : m_rounds) {
+    for (uint64_t us : m_passes) {
         if (!s.empty()) s += ',';
         s += std::to_string(us);
     }
@@ -397,6 +397,18 @@ bool Run::WaitGone(HWND hwnd, DWORD timeoutMs) {
 bool Run::Close(Process& p, HWND mainWindow, DWORD timeoutMs) {
     if (mainWindow) PostMessageA(mainWindow, WM_CLOSE, 0, 0);
     return WaitExit(p, timeoutMs);
+}
+
+bool Run::CloseDiscarding(Process& p, HWND mainWindow, DWORD timeoutMs) {
+    if (mainWindow) PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (WaitForSingleObject(p.handle, 20) == WAIT_OBJECT_0) return true;
+        if (!Tick(start, timeoutMs, "close")) return false;
+        FindWindowCtx ctx = {p.pid, "#32770", nullptr, nullptr};
+        EnumWindows(FindWindowProc, reinterpret_cast<LPARAM>(&ctx));
+        if (ctx.found && GetDlgItem(ctx.found, IDNO)) PostMessageA(ctx.found, WM_COMMAND, IDNO, 0);
+    }
 }
 
 bool Run::Pause(DWORD ms) {

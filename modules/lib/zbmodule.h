@@ -36,16 +36,19 @@
 //
 //   static bool Measure(zb::Run& run) {
 //       zb::Process* app = run.Launch("notepad.exe");
-//       if (!app || !run.WaitIdle(*app)) return false;   // ends early
-//       run.StartClock();
-//       ... the workload; check run.ShouldStop() in long loops ...
-//       run.StopClock();
-//       return run.Close(*app);        // value = the clock's total in us
+//       if (!app || !run.WaitIdle(*app)) return false;  // ends early
+//       HWND main = run.WaitWindow(*app, "Notepad");
+//       if (!main) return false;
+//       // Ten passes of the same work; the value comes from their times.
+//       if (!run.TimePasses(10, [&](uint32_t) { return DoWork(run, main); }))
+//           return false;
+//       return run.Close(*app, main);
 //   }
 //   int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-//       return zb::Main(123456, Measure);   // reference value, never 0
+//       return zb::Main(123456, Measure);  // reference value, never 0
 //   }
 //
+// Without TimePasses, StartClock/StopClock around the work make the value.
 // zb::Main reads the hand-over values, calls the measure function, stores
 // the run and posts the end message, whatever way the function returns.
 // Texts are code page 932 (ANSI APIs throughout).
@@ -95,9 +98,9 @@ void RecordToBytes(const Record& r, uint8_t out[kRecordBytes]);
 // False (r zeroed) unless size is exactly 56.
 bool RecordFromBytes(const void* data, size_t size, Record* r);
 
-// The value of a run timed in passes: the mean of the faster half of the
-// pass times (the middle one counted with an odd number) times the number
-// of passes, rounded, capped at 2^32 - 1; 0 without passes.
+// The value of a run timed in passes: the mean of the fastest quarter of
+// the pass times (rounded up: one of up to four, two of five to eight...)
+// times the number of passes, rounded, capped at 2^32 - 1; 0 without passes.
 uint32_t TypicalTotal(const std::vector<uint64_t>& passUs);
 
 // ---------------------------------------------------------------------------
@@ -172,17 +175,17 @@ class Run {
     }
     uint32_t Value() const;
 
-    // Times `rounds` passes of the same work, round(i) for i = 0..rounds-1,
+    // Times `passes` passes of the same work, pass(i) for i = 0..passes-1,
     // each on the clock, and sets the run value to TypicalTotal of the pass
     // times: what the whole workload takes when nothing else gets in its
-    // way. Other programs only ever add time, and on a busy host they hold
-    // up some passes, never all; the faster half of the passes shows the
+    // way. Other programs only ever add time, and they hold up stretches of
+    // passes, now and then most of a run; the fastest quarter shows the
     // machine. False when a pass returns false or the run is stopped.
+    // A pass may stop the clock for checks of its own (and must start it
+    // again).
     template <class F>
-    bool TimeRounds(uint32_t rounds, F round);
-    // TypicalTotal of the passes timed so far.
-    uint32_t TypicalTimesCount() const { return TypicalTotal(m_rounds); }
-    // The pass times, comma-separated us; "" without TimeRounds.
+    bool TimePasses(uint32_t passes, F pass);
+    // The pass times, comma-separated us; "" without TimePasses.
     std::string PassTimes() const;
 
     // Starts a program (command line as for CreateProcess, the executable
@@ -198,6 +201,9 @@ class Run {
     bool WaitGone(HWND hwnd, DWORD timeoutMs = kDefaultTimeoutMs);
     // Posts WM_CLOSE to the window and waits for the process to end.
     bool Close(Process& p, HWND mainWindow, DWORD timeoutMs = kDefaultTimeoutMs);
+    // The same, answering No to a dialog with a No button that the program
+    // puts up meanwhile: the "save changes?" prompt.
+    bool CloseDiscarding(Process& p, HWND mainWindow, DWORD timeoutMs = kDefaultTimeoutMs);
     // Waits, watching "Suspension"; false when stopped.
     bool Pause(DWORD ms);
     // Polls cond until true; false (Fail with what) on timeout or abort.
@@ -224,7 +230,7 @@ class Run {
     uint64_t m_ticks = 0;
     uint32_t m_value = 0;
     bool m_valueSet = false;
-    std::vector<uint64_t> m_rounds;  // microseconds
+    std::vector<uint64_t> m_passes;  // microseconds
     std::vector<std::unique_ptr<Process>> m_processes;
 };
 
@@ -239,17 +245,17 @@ bool Run::WaitUntil(F cond, const char* what, DWORD timeoutMs, DWORD stepMs) {
 }
 
 template <class F>
-bool Run::TimeRounds(uint32_t rounds, F round) {
-    m_rounds.clear();
-    for (uint32_t i = 0; i < rounds; ++i) {
+bool Run::TimePasses(uint32_t passes, F pass) {
+    m_passes.clear();
+    for (uint32_t i = 0; i < passes; ++i) {
         uint64_t before = ElapsedUs();
         StartClock();
-        bool ok = round(i);
+        bool ok = pass(i);
         StopClock();
         if (!ok || ShouldStop()) return false;
-        m_rounds.push_back(ElapsedUs() - before);
+        m_passes.push_back(ElapsedUs() - before);
     }
-    SetValue(TypicalTimesCount());
+    SetValue(TypicalTotal(m_passes));
     return true;
 }
 

@@ -2,7 +2,7 @@
 // on its edit control (pasting lines, typing, search and replace, undo,
 // scrolling, reading the text back, clearing), all through messages from
 // this process. Notepad is closed without saving; its start and close are
-// not timed. The run value is the median session times the session count.
+// not timed. The run value is the sessions' TypicalTotal (zbmodule.h).
 #include <cstdio>
 #include <string>
 
@@ -10,11 +10,12 @@
 
 namespace {
 
-// Measured with scripts/module-bench.sh on the reference machine (mean of
-// ten runs, microseconds).
-constexpr uint32_t kReference = 1000;
+// Measured with scripts/module-bench.sh on the reference machine (the
+// development host, 2 processors, the Wine session on one): the median
+// run value of five to six sessions of ten runs, microseconds.
+constexpr uint32_t kReference = 1253200;
 
-constexpr uint32_t kSessions = 9;
+constexpr uint32_t kSessions = 17;
 constexpr int kLines = 8;
 constexpr int kTypedChars = 14;
 constexpr int kReplacements = 4;
@@ -96,14 +97,18 @@ bool Measure(zb::Run& run) {
     if (!main) return false;
     HWND edit = FindWindowExA(main, nullptr, "Edit", nullptr);
     if (!edit) return run.Fail("notepad has no edit control");
+    // The same window on every run: how much there is to repaint depends on it.
+    ShowWindow(main, SW_SHOWNORMAL);
+    MoveWindow(main, 40, 40, 640, 440, TRUE);
 
     // One untimed session first, so fonts and code paths are warm.
     if (!Session(run, edit)) return false;
-    if (!run.TimeRounds(kSessions, [&](uint32_t) { return Session(run, edit); })) return false;
+    if (!run.TimePasses(kSessions, [&](uint32_t) { return Session(run, edit); })) return false;
 
-    // Nothing to save: no prompt on close.
+    // Nothing to save: no prompt on close (and should one come, it is
+    // answered No).
     SendMessageA(edit, EM_SETMODIFY, FALSE, 0);
-    return run.Close(*np, main);
+    return run.CloseDiscarding(*np, main);
 }
 
 }  // namespace

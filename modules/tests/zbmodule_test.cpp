@@ -163,17 +163,18 @@ TEST(RecordBytes, LittleEndianFourteenWordsAndExactlyFiftySixBytes) {
     EXPECT_FALSE(zb::RecordFromBytes(nullptr, 56, &back));
 }
 
-TEST(PassTimes, TypicalTotalIsTheFasterHalfsMeanTimesTheCount) {
+TEST(PassTimes, TypicalTotalIsTheFastestQuartersMeanTimesTheCount) {
     EXPECT_EQ(zb::TypicalTotal({}), 0u);
     EXPECT_EQ(zb::TypicalTotal({500}), 500u);
+    // Up to four passes: the fastest one alone.
     EXPECT_EQ(zb::TypicalTotal({300, 100}), 200u);
     EXPECT_EQ(zb::TypicalTotal({100, 100, 10000}), 300u);
-    EXPECT_EQ(zb::TypicalTotal({1, 100, 200, 9999}), 202u);
-    // Nine, in any order: the fastest five's mean (62.8) times nine.
-    EXPECT_EQ(zb::TypicalTotal({104, 5, 100, 500000, 101, 103, 6, 102, 400000}), 565u);
-    // Rounded to the nearest microsecond; capped at what the record holds.
-    EXPECT_EQ(zb::TypicalTotal({3, 4, 8, 9}), 14u);
-    EXPECT_EQ(zb::TypicalTotal({3, 2, 3}), 8u);  // faster two: 2.5 * 3 = 7.5
+    EXPECT_EQ(zb::TypicalTotal({9999, 200, 7, 100}), 28u);
+    // Nine, in any order: the fastest three's mean (37) times nine.
+    EXPECT_EQ(zb::TypicalTotal({104, 5, 100, 500000, 101, 103, 6, 102, 400000}), 333u);
+    // Five: the fastest two, 2.5 * 5 = 12.5, rounded to the nearest microsecond.
+    EXPECT_EQ(zb::TypicalTotal({9, 3, 9, 2, 9}), 13u);
+    // Capped at what the record holds.
     EXPECT_EQ(zb::TypicalTotal({3000000000ull, 3000000000ull}), 0xFFFFFFFFu);
 }
 
@@ -467,6 +468,23 @@ TEST(RunHelpers, LaunchedProgramsAreEndedWithTheRun) {
     zb::Run run(s.place, 0);
     EXPECT_EQ(run.Launch("no-such-program-here.exe"), nullptr);
     EXPECT_TRUE(run.Failed());
+}
+
+TEST(RunHelpers, CloseDiscardingAnswersTheSavePromptWithNo) {
+    ScratchPlace s;
+    zb::Run run(s.place, 0);
+    zb::Process* p = run.Launch("notepad.exe", SW_SHOWNOACTIVATE);
+    ASSERT_NE(p, nullptr);
+    ASSERT_TRUE(run.WaitIdle(*p, 30000));
+    HWND main = run.WaitWindow(*p, "Notepad", nullptr, 30000);
+    ASSERT_NE(main, nullptr);
+    HWND edit = FindWindowExA(main, nullptr, "Edit", nullptr);
+    ASSERT_NE(edit, nullptr);
+    SendMessageA(edit, EM_REPLACESEL, TRUE, LPARAM("unsaved"));
+    ASSERT_TRUE(SendMessageA(edit, EM_GETMODIFY, 0, 0));  // so notepad asks
+    EXPECT_TRUE(run.CloseDiscarding(*p, main, 30000));
+    EXPECT_FALSE(run.Failed());
+    EXPECT_EQ(WaitForSingleObject(p->handle, 0), DWORD(WAIT_OBJECT_0));
 }
 
 TEST(RegistryTree, DeletesNestedKeysOnly) {
