@@ -4,5 +4,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
+# Tests wipe the program's registry root: keep them out of the run prefix.
+export ZELBR_WINEPREFIX=${ZELBR_TEST_WINEPREFIX:-$root/build/wineprefix-tests}
 source "$root/scripts/env.sh"
 "$root/scripts/session.sh" --xvfb ctest --test-dir "$ZELBR_BUILD/cross" --output-on-failure "$@"

@@ -42,13 +42,6 @@ const char kJob[] =
     ">>out.txt echo %part% %1 %sq%\r\n"
     "goto :eof\r\n";
 
-std::string FindProgram(const char* name) {
-    char path[MAX_PATH + 1];
-    char* file = nullptr;
-    DWORD n = SearchPathA(nullptr, name, nullptr, MAX_PATH, path, &file);
-    return n && n < MAX_PATH ? std::string(path, n) : std::string();
-}
-
 bool RunJob(zb::Run& run, const std::string& cmd, const std::string& dir,
             const std::string& expected) {
     DeleteFileA((dir + "sum.txt").c_str());
@@ -63,7 +56,7 @@ bool RunJob(zb::Run& run, const std::string& cmd, const std::string& dir,
 }
 
 bool Measure(zb::Run& run) {
-    std::string cmd = FindProgram("cmd.exe");
+    std::string cmd = zb::FindProgram("cmd.exe");
     if (cmd.empty()) return run.Fail("cmd.exe not found");
     std::string dir = zb::TempDir() + "ZBBATCH\\";
     if (!zb::MakeCleanDir(dir) || !zb::WriteFileBytes(dir + "JOB.BAT", kJob))

@@ -66,13 +66,6 @@ bool Stamp(const std::string& src, std::vector<File>& files, uint32_t pass) {
     return true;
 }
 
-std::string FindProgram(const char* name) {
-    char path[MAX_PATH + 1];
-    char* file = nullptr;
-    DWORD n = SearchPathA(nullptr, name, nullptr, MAX_PATH, path, &file);
-    return n && n < MAX_PATH ? std::string(path, n) : std::string();
-}
-
 bool CopiesMatch(const std::string& dst, const std::vector<File>& files) {
     std::string got;
     for (const File& f : files)
@@ -93,7 +86,7 @@ bool Copy(zb::Run& run, const std::string& xcopy, const std::string& src, const 
 }
 
 bool Measure(zb::Run& run) {
-    std::string xcopy = FindProgram("xcopy.exe");
+    std::string xcopy = zb::FindProgram("xcopy.exe");
     if (xcopy.empty()) return run.Fail("xcopy.exe not found");
     std::string root = zb::TempDir() + "ZBCOPY\\";
     std::string src = root + "SRC\\", dst = root + "DST\\";

@@ -592,6 +592,13 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     return ok;
 }
 
+std::string FindProgram(const char* name) {
+    char path[MAX_PATH + 1];
+    char* file = nullptr;
+    DWORD n = SearchPathA(nullptr, name, nullptr, MAX_PATH, path, &file);
+    return n && n < MAX_PATH ? std::string(path, n) : std::string();
+}
+
 bool ReadFileBytes(const std::string& path, std::string* bytes) {
     bytes->clear();
     HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,

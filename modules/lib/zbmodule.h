@@ -279,5 +279,7 @@ bool MakeCleanDir(const std::string& dir);
 bool RemoveTree(const std::string& dir);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool ReadFileBytes(const std::string& path, std::string* bytes);
+// Full path of a program on the search path (e.g. "cmd.exe"); empty if none.
+std::string FindProgram(const char* name);
 
 }  // namespace zb

@@ -105,13 +105,6 @@ bool ContentThere(const std::vector<Value>& content) {
     return true;
 }
 
-std::string FindProgram(const char* name) {
-    char path[MAX_PATH + 1];
-    char* file = nullptr;
-    DWORD n = SearchPathA(nullptr, name, nullptr, MAX_PATH, path, &file);
-    return n && n < MAX_PATH ? std::string(path, n) : std::string();
-}
-
 bool RunRegedit(zb::Run& run, const std::string& regedit, const std::string& args) {
     zb::Process* p = run.Launch("\"" + regedit + "\" " + args, SW_HIDE);
     DWORD code = 0;
@@ -137,7 +130,7 @@ bool Round(zb::Run& run, const std::string& regedit, const std::string& file,
 }
 
 bool Measure(zb::Run& run) {
-    std::string regedit = FindProgram("regedit.exe");
+    std::string regedit = zb::FindProgram("regedit.exe");
     if (regedit.empty()) return run.Fail("regedit.exe not found");
     std::vector<Value> content = Content();
     std::string dir = zb::TempDir() + "ZBREG\\";
