@@ -14,6 +14,13 @@ FILETIME Now() {
     return ft;
 }
 
+void ApplyFlag(BYTE flag, Options* options) {
+    options->warnClipboard = (flag & kFlagClipboardWarning) != 0;
+    options->runNumberMessage = (flag & kFlagRunNumberMessage) != 0;
+    options->confirmStart = (flag & kFlagConfirmStart) != 0;
+    options->displayMode = (flag & kFlagDisplayMode) ? 1 : 0;
+}
+
 bool CreateRootKey(HKEY parent, const char* path, HKEY* root, bool* firstStart) {
     RegKey key;
     bool created = false;

@@ -33,6 +33,19 @@ inline bool operator<(const Version& a, const Version& b) {
 }
 inline bool operator==(const Version& a, const Version& b) { return a.ms == b.ms && a.ls == b.ls; }
 
+// What the program loaded from "Precision" and "Flag" at start and the
+// settings dialogs change: held once by the main window, handed by reference
+// to whoever reads or edits it.
+struct Options {
+    int runCount = 1;  // 1 simple, 10 precise
+    bool warnClipboard = true;
+    bool runNumberMessage = true;
+    bool confirmStart = true;
+    int displayMode = 0;  // 0 normal, 1 system information shown too
+};
+// The option bits of a "Flag" byte into options (run count untouched).
+void ApplyFlag(BYTE flag, Options* options);
+
 // Create or open the root; *firstStart is set when the key is new.
 bool CreateRootKey(HKEY parent, const char* path, HKEY* root, bool* firstStart);
 

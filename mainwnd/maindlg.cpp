@@ -210,13 +210,13 @@ void CMainDlg::ApplyLayout() {
     int used = CountUsedItems();
     for (HWND child = GetWindow(m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         POINT pt;
-        if (layout::ControlOrigin(::GetDlgCtrlID(child), m_displayMode, used, &pt))
+        if (layout::ControlOrigin(::GetDlgCtrlID(child), m_options.displayMode, used, &pt))
             SetWindowPos(child, nullptr, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     }
-    SIZE client = layout::ClientSize(m_displayMode, used);
+    SIZE client = layout::ClientSize(m_options.displayMode, used);
     EnableMenuItem(GetSystemMenu(m_hWnd, FALSE), IDM_EDITINFO,
-                   MF_BYCOMMAND | (m_displayMode ? MF_ENABLED : MF_GRAYED));
-    EnableDlgItem(IDC_EDITINFO, m_displayMode != 0);
+                   MF_BYCOMMAND | (m_options.displayMode ? MF_ENABLED : MF_GRAYED));
+    EnableDlgItem(IDC_EDITINFO, m_options.displayMode != 0);
     RECT want{0, 0, client.cx, client.cy};
     AdjustWindowRectEx(&want, GetWindowLongA(m_hWnd, GWL_STYLE), FALSE, GetWindowLongA(m_hWnd, GWL_EXSTYLE));
     SetWindowPos(m_hWnd, nullptr, win.left, win.top, want.right - want.left, want.bottom - want.top,
@@ -243,14 +243,11 @@ void CMainDlg::UpdateVersion() {
 }
 
 void CMainDlg::IniMenberVariable() {
-    if (!settings::LoadRunCount(m_hRootKey, &m_runCount))
+    if (!settings::LoadRunCount(m_hRootKey, &m_options.runCount))
         FailAndQuit((std::string("IniMenberVariable()") + kRegistryFailure).c_str());
     BYTE flag = settings::kFlagDefault;
     ReadFlag(&flag);
-    m_warnClipboard = (flag & settings::kFlagClipboardWarning) != 0;
-    m_runNumberMessage = (flag & settings::kFlagRunNumberMessage) != 0;
-    m_confirmStart = (flag & settings::kFlagConfirmStart) != 0;
-    m_displayMode = (flag & settings::kFlagDisplayMode) ? 1 : 0;
+    settings::ApplyFlag(flag, &m_options);
 }
 
 void CMainDlg::ReadFlag(BYTE* flag) const { settings::ReadFlag(m_hRootKey, flag); }
@@ -320,7 +317,7 @@ LRESULT CMainDlg::OnPaint(WPARAM, LPARAM) {
         return 0;
     }
     HBRUSH face = CreateSolidBrush(PanelColor(7));
-    if (m_displayMode) {
+    if (m_options.displayMode) {
         FillRect(dc, &m_clientRect, face);
         DrawLogoFrame(dc, m_logoRect);
         DrawSunkenBevel(dc, m_sysPanelRect, 2);

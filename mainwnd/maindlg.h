@@ -16,13 +16,10 @@ public:
 
     // Shared with the dialogs this window opens.
     HKEY RootKey() const { return m_hRootKey; }
-    int RunCount() const { return m_runCount; }
+    int RunCount() const { return m_options.runCount; }
     const settings::Version& ShownProductVersion() const { return m_shownVersion; }
     const std::string& ProgramDir() const { return m_programDir; }
-    bool m_warnClipboard = true;
-    bool m_runNumberMessage = true;
-    bool m_confirmStart = true;
-    int m_displayMode = 0;
+    settings::Options m_options;
     bool m_useMultimediaTimer = false;
     DWORD CurrentTime() const;
 
@@ -125,7 +122,6 @@ private:
     FILETIME m_firstTime{};
     std::string m_sysInfo[13];
     std::string m_toolCaptions[12];
-    int m_runCount = 1;
 
     // Run state.
     bool m_allItems = false;

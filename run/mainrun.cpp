@@ -35,8 +35,8 @@ void CMainDlg::RegistryFailure(const char* operation) {
 }
 
 void CMainDlg::PushItemBtn(CItemBtn& button) {
-    if (m_confirmStart) {
-        CConfirmStartDlg confirm(this, m_runCount);
+    if (m_options.confirmStart) {
+        CConfirmStartDlg confirm(this, m_options.runCount);
         if (confirm.DoModal() == IDCANCEL) return;
     }
     if (!run::WriteHandOver(m_hRootKey, 0, m_hWnd)) {
@@ -54,7 +54,7 @@ void CMainDlg::PushItemBtn(CItemBtn& button) {
         case CItemBtn::kAllItems:
             m_allItems = true;
             m_walkPosition = 0;
-            if (NextSelectedItem(0) < m_runCount) {
+            if (NextSelectedItem(0) < m_options.runCount) {
                 GetCursorPos(&m_savedCursor);
                 LaunchModule(m_currentItem);
             } else {
@@ -91,7 +91,7 @@ void CMainDlg::WriteSuspension(DWORD value) {
 
 int CMainDlg::NextSelectedItem(int pass) {
     run::AllItemsWalk walk{m_walkPosition, m_currentItem};
-    int result = run::NextSelectedItem(m_hRootKey, m_programDir, static_cast<DWORD>(m_runCount), pass, &walk,
+    int result = run::NextSelectedItem(m_hRootKey, m_programDir, static_cast<DWORD>(m_options.runCount), pass, &walk,
                                        [this](const std::string& file) { ShowMissingFile(file); });
     m_walkPosition = walk.position;
     m_currentItem = walk.current;
@@ -134,11 +134,11 @@ LRESULT CMainDlg::OnEndBnc(WPARAM wp, LPARAM) {
         finished = true;
     } else {
         n = m_allItems ? static_cast<DWORD>(NextSelectedItem(static_cast<int>(n))) : n + 1;
-        if (n >= static_cast<DWORD>(m_runCount)) {
+        if (n >= static_cast<DWORD>(m_options.runCount)) {
             finished = true;
         } else {
-            if (m_runNumberMessage && m_runCount > 1) {
-                CRunCountDlg progress(this, m_currentItem, m_runCount, static_cast<int>(n) + 1);
+            if (m_options.runNumberMessage && m_options.runCount > 1) {
+                CRunCountDlg progress(this, m_currentItem, m_options.runCount, static_cast<int>(n) + 1);
                 if (progress.DoModal() == IDCANCEL) {
                     MessageBox("測定を中止します。", MB_OK);
                     finished = true;
@@ -211,11 +211,11 @@ void CMainDlg::CheckModule() {
 // --- scores -------------------------------------------------------------------
 
 int CMainDlg::ItemScore(const std::string& name, uint32_t* reference) {
-    return run::ItemScore(m_hRootKey, name, static_cast<uint32_t>(m_runCount), reference);
+    return run::ItemScore(m_hRootKey, name, static_cast<uint32_t>(m_options.runCount), reference);
 }
 
 int CMainDlg::OverallScore() {
-    return run::OverallScore(m_hRootKey, m_programDir, static_cast<uint32_t>(m_runCount),
+    return run::OverallScore(m_hRootKey, m_programDir, static_cast<uint32_t>(m_options.runCount),
                              [this](const std::string& file) { ShowMissingFile(file); });
 }
 
@@ -237,7 +237,7 @@ void CMainDlg::RefreshAllScores() {
 }
 
 void CMainDlg::SetRunCount(int runCount) {
-    m_runCount = runCount;
+    m_options.runCount = runCount;
     RefreshAllScores();
     RegKey key;
     if (key.Create(m_hRootKey, settings::kIniKey)) key.WriteDword("Precision", static_cast<DWORD>(runCount));

@@ -7,8 +7,13 @@ source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
 stamp=$WINEPREFIX/.zelbr-configured
 settings=$ZELBR_ROOT/scripts/wine-settings.reg
-if [[ -f $stamp && $stamp -nt $settings ]]; then
+if [[ -f $stamp && $stamp -nt $settings && "$(cat "$stamp")" == "$WINEARCH" ]]; then
     exit 0
+fi
+# A prefix of the other architecture cannot be reused.
+if [[ -f $stamp && "$(cat "$stamp")" != "$WINEARCH" ]]; then
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
 fi
 mkdir -p "$WINEPREFIX"
 echo "wineprefix: preparing $WINEPREFIX"
@@ -19,4 +24,4 @@ tmp=$(mktemp --suffix=.reg)
 wine regedit /S "$(winepath -w "$tmp")" >/dev/null 2>&1
 rm -f "$tmp"
 wineserver -w
-touch "$stamp"
+echo "$WINEARCH" > "$stamp"

@@ -14,9 +14,9 @@ const CommandEntry<CWarningDlg> CWarningDlg::kCommands[] = {
 
 CWarningDlg::CWarningDlg(CMainDlg* main)
     : CDialog(IDD_WARNING, main),
-      m_warnClipboard(main->m_warnClipboard),
-      m_runNumberMessage(main->m_runNumberMessage),
-      m_confirmStart(main->m_confirmStart),
+      m_warnClipboard(main->m_options.warnClipboard),
+      m_runNumberMessage(main->m_options.runNumberMessage),
+      m_confirmStart(main->m_options.confirmStart),
       m_main(main) {}
 
 void CWarningDlg::DoDataExchange(CDataExchange& dx) {
@@ -46,9 +46,9 @@ void CWarningDlg::OnOK() {
 void CWarningDlg::Save() {
     EnableDlgItem(IDC_UPDATE, false);
     UpdateData(true);
-    m_main->m_warnClipboard = m_warnClipboard != 0;
-    m_main->m_runNumberMessage = m_runNumberMessage != 0;
-    m_main->m_confirmStart = m_confirmStart != 0;
+    m_main->m_options.warnClipboard = m_warnClipboard != 0;
+    m_main->m_options.runNumberMessage = m_runNumberMessage != 0;
+    m_main->m_options.confirmStart = m_confirmStart != 0;
     BYTE flag = settings::kFlagDefault;
     m_main->ReadFlag(&flag);
     flag &= ~(settings::kFlagClipboardWarning | settings::kFlagRunNumberMessage | settings::kFlagConfirmStart);
