@@ -109,7 +109,6 @@ void CMainDlg::FailAndQuit(const char* text) {
 BOOL CMainDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_useMultimediaTimer = CalibrateTimer();
-    m_running = false;
     BuildSystemMenu();
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -129,6 +128,7 @@ BOOL CMainDlg::OnInitDialog() {
     }
 
     if (!CreateRootKey()) return TRUE;
+    m_measurement = std::make_unique<run::Measurement>(static_cast<run::RunHost&>(*this), m_hRootKey, m_programDir, m_options, m_hWnd);
     ReadFirstTime();
     if (m_firstUse) {
         AppMessageBox(m_hWnd,
@@ -291,7 +291,7 @@ LRESULT CMainDlg::OnDestroy(WPARAM, LPARAM) {
 
 LRESULT CMainDlg::OnSysCommand(WPARAM wp, LPARAM lp) {
     UINT id = static_cast<UINT>(wp) & 0xFFF0;
-    if (m_running) {
+    if (IsRunning()) {
         // Any system command during a run is an abort request, not a command.
         AbortRun();
         return 0;
@@ -398,7 +398,7 @@ void CMainDlg::OnEditItem(UINT) {}
 void CMainDlg::OnSaveItem(UINT) {}
 void CMainDlg::OnLoadItem(UINT) {}
 void CMainDlg::OnSelectPrecision(UINT) {
-    CPrecisionDlg dlg(this);
+    CPrecisionDlg dlg(this, m_hRootKey, m_options, [this] { RefreshAllScores(); });
     dlg.DoModal();
 }
 void CMainDlg::OnSelectDisplay(UINT) {}

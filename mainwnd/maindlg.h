@@ -2,21 +2,23 @@
 // widget, the settings and the registry root key.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "app/settings.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
+#include "run/measurement.h"
+#include "run/moduleprocess.h"
 #include "widgets/imagebtn.h"
 
-class CMainDlg : public CDialog {
+class CMainDlg : public CDialog, private run::RunHost {
 public:
     CMainDlg();
     ~CMainDlg() override;
 
     // Shared with the dialogs this window opens.
     HKEY RootKey() const { return m_hRootKey; }
-    int RunCount() const { return m_options.runCount; }
     const settings::Version& ShownProductVersion() const { return m_shownVersion; }
     const std::string& ProgramDir() const { return m_programDir; }
     settings::Options m_options;
@@ -25,25 +27,21 @@ public:
 
     int CountUsedItems() const;
     void ApplyLayout();
-    void SetRunCount(int runCount);  // re-rates every score, then stores "Precision"
 
     // Item catalogue.
     void BuildMeasureTree();
     void AssignItemButtons(bool refresh);
-    void ShowMissingFile(const std::string& file);
+    void ShowMissingFile(const std::string& file) override;
 
-    // Runs and scores.
+    // Runs (routed to the measurement) and scores.
     void PushItemBtn(CItemBtn& button);
-    void LaunchModule(const std::string& name);
-    void WriteSuspension(DWORD value);
-    int NextSelectedItem(int pass);
     LRESULT OnEndBnc(WPARAM wp, LPARAM lp);
     void AbortRun();
     int ItemScore(const std::string& name, uint32_t* reference = nullptr);
     int OverallScore();
     void ShowOverallScore();
     void RefreshAllScores();
-    bool IsRunning() const { return m_running; }
+    bool IsRunning() const { return m_measurement && m_measurement->IsRunning(); }
 
     // Settings store members.
     bool CreateRootKey();
@@ -88,10 +86,29 @@ private:
     void PaintSystemPanelTexts(HDC dc);
     void PaintCompactPanelTexts(HDC dc);
     void SetScoreTexts(int row, int score, bool repaint);
-    void FinishMeasurement();
-    void ReapModule();
-    void CheckModule();
-    void RegistryFailure(const char* operation);
+
+    // run::RunHost
+    void Minimise() override;
+    void Restore() override;
+    void SaveCursor() override;
+    void ParkCursor() override;
+    void RestoreCursor() override;
+    void IdlePriority() override;
+    void NormalPriority() override;
+    void RefreshScores() override;
+    void Quit() override;
+    void Notice(const std::string& text, UINT type) override;
+    bool ConfirmStart(int runCount) override;
+    bool AnnounceRun(const std::string& item, int total, int runNumber) override;
+    // ShowMissingFile (public) completes the host.
+    bool StartModule(const std::string& path) override;
+    run::ModuleState PollModule() override;
+    void EndModule() override;
+    void ReleaseModule() override;
+    bool EndMessageQueued() override;
+    void DropQueuedEndMessages() override;
+    void SetWatchdog(UINT intervalMs) override;
+    DWORD Now() override;
 
     static const MessageEntry<CMainDlg> kMessages[];
     static const CommandEntry<CMainDlg> kCommands[];
@@ -105,7 +122,6 @@ private:
     CToolBtn m_toolBtn[13];
     bool m_firstUse = false;
     std::string m_sysCaptions[18];  // title first
-    bool m_running = false;
     CItemBtn m_itemBtn[11];
     CStatic m_numLed[11];
     CStatic m_levelLed[11];
@@ -123,11 +139,8 @@ private:
     std::string m_sysInfo[13];
     std::string m_toolCaptions[12];
 
-    // Run state.
-    bool m_allItems = false;
-    std::string m_currentItem;
-    int m_walkPosition = 0;
+    // The measurement and what it needs of the window.
+    std::unique_ptr<run::Measurement> m_measurement;
+    run::ModuleProcess m_module;
     POINT m_savedCursor{};
-    HANDLE m_module = nullptr;  // the module process of the current run
-    DWORD m_abortTime = 0;      // when the user aborted, 0 when not
 };

@@ -76,15 +76,4 @@ std::string ModulePath(const std::string& programDir, const std::string& itemNam
 
 void ParkCursor() { SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1); }
 
-HANDLE StartModule(const std::string& path) {
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE,
-                        CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &si, &pi))
-        return nullptr;
-    CloseHandle(pi.hThread);
-    return pi.hProcess;
-}
-
 }  // namespace run

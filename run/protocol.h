@@ -35,7 +35,4 @@ std::string ModulePath(const std::string& programDir, const std::string& itemNam
 // Mouse cursor on the screen's bottom-right pixel, out of the way of a run.
 void ParkCursor();
 
-// Starts the module with no command line; null when it cannot be started.
-HANDLE StartModule(const std::string& path);
-
 }  // namespace run

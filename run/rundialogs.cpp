@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "app/help.h"
-#include "mainwnd/maindlg.h"
+#include "framework/regkey.h"
 #include "res/resource.h"
 #include "run/protocol.h"
 
@@ -103,8 +103,21 @@ void CRunCountDlg::OnOK() {
 
 // --- precision -----------------------------------------------------------------
 
-CPrecisionDlg::CPrecisionDlg(CMainDlg* main)
-    : CDialog(IDD_PRECISION, main), m_choice(main->RunCount() == 10 ? 1 : 0), m_main(main) {}
+void ApplyPrecision(HKEY root, settings::Options& options, int choice, const std::function<void()>& refresh) {
+    if ((choice == 1 && options.runCount == 10) || (choice == 0 && options.runCount == 1)) return;
+    options.runCount = choice == 1 ? 10 : 1;
+    refresh();
+    RegKey key;
+    if (key.Create(root, settings::kIniKey)) key.WriteDword("Precision", static_cast<DWORD>(options.runCount));
+}
+
+CPrecisionDlg::CPrecisionDlg(CWnd* parent, HKEY root, settings::Options& options,
+                             std::function<void()> refreshScores)
+    : CDialog(IDD_PRECISION, parent),
+      m_choice(options.runCount == 10 ? 1 : 0),
+      m_root(root),
+      m_options(options),
+      m_refreshScores(std::move(refreshScores)) {}
 
 void CPrecisionDlg::DoDataExchange(CDataExchange& dx) { dx.Radio(IDC_PREC_SIMPLE, m_choice); }
 
@@ -116,8 +129,6 @@ bool CPrecisionDlg::OnCommand(UINT id, UINT code, HWND) {
 
 void CPrecisionDlg::OnOK() {
     UpdateData(true);
-    int runs = m_main->RunCount();
-    bool unchanged = (m_choice == 1 && runs == 10) || (m_choice == 0 && runs == 1);
-    if (!unchanged) m_main->SetRunCount(m_choice == 1 ? 10 : 1);
+    ApplyPrecision(m_root, m_options, m_choice, m_refreshScores);
     EndDialog(IDOK);
 }

@@ -1,12 +1,13 @@
 // The dialogs around a measurement: start confirmation, run progress and
 // precision selection.
 #pragma once
+#include <functional>
 #include <string>
+
+#include "app/settings.h"
 
 #include "framework/controls.h"
 #include "framework/dialog.h"
-
-class CMainDlg;
 
 std::string ConfirmStartText(int runCount);
 std::string RunProgressText(const std::string& itemFile, int total, int runNumber);
@@ -49,9 +50,14 @@ private:
     int m_secondTimer = 0;
 };
 
+// The choice of the precision dialog applied: 0 simple, 1 precise. Nothing
+// happens when it is the run count already in force; otherwise the run count
+// changes, every score is re-rated (refresh) and "Precision" is stored.
+void ApplyPrecision(HKEY root, settings::Options& options, int choice, const std::function<void()>& refresh);
+
 class CPrecisionDlg : public CDialog {
 public:
-    explicit CPrecisionDlg(CMainDlg* main);
+    CPrecisionDlg(CWnd* parent, HKEY root, settings::Options& options, std::function<void()> refreshScores);
 
 protected:
     void OnOK() override;
@@ -60,5 +66,7 @@ protected:
 
 private:
     int m_choice;
-    CMainDlg* m_main;
+    HKEY m_root;
+    settings::Options& m_options;
+    std::function<void()> m_refreshScores;
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "run/moduleprocess.h"
 #include "run/protocol.h"
 #include "scratch_key.h"
 #include "temp_dir.h"
@@ -166,5 +167,7 @@ TEST(HandOver, ValuesAreWrittenAsDwords) {
     EXPECT_EQ(s.Raw("Ini\\zelBr", "Suspension"), std::string("\x01\x00\x00\x00", 4));
     EXPECT_EQ(ModulePath("C:\\P\\", "X.MCR"), "C:\\P\\X.BNC");
     EXPECT_EQ(ModulePath("C:\\P\\", "..\\X.MCR"), "");
-    EXPECT_EQ(StartModule("C:\\no\\such\\module.BNC"), nullptr);
+    ModuleProcess none;
+    EXPECT_FALSE(none.Start("C:\\no\\such\\module.BNC"));
+    EXPECT_EQ(none.Poll(), ModuleState::kNone);
 }

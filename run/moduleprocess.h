@@ -1,0 +1,32 @@
+// The process of one module launch, held in a job object so that ending it
+// also ends the applications it started.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "run/measurement.h"
+
+namespace run {
+
+class ModuleProcess {
+public:
+    ModuleProcess() = default;
+    ~ModuleProcess() { Release(); }
+    ModuleProcess(const ModuleProcess&) = delete;
+    ModuleProcess& operator=(const ModuleProcess&) = delete;
+
+    // No command line, the program's environment and directory.
+    bool Start(const std::string& path);
+    ModuleState Poll() const;
+    // Ends the module and every process it started.
+    void End();
+    void Release();
+
+private:
+    HANDLE m_process = nullptr;
+    HANDLE m_job = nullptr;  // null where the module could not be put in one
+    DWORD m_pid = 0;
+};
+
+}  // namespace run
