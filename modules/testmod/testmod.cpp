@@ -2,9 +2,12 @@
 // name (so one binary copied as T1.BNC, T2.BNC... plays several items) by
 // values under HKCU\Software\ZelbrTests\Module\<BASE>:
 //   "Behaviour" REG_SZ  normal | early | crash | never | twice | malformed |
-//                       badsum | wait        (missing key or value: normal)
+//                       badsum | wait | linger | deaf   (missing: normal)
 //   "Value"     REG_DWORD the run value (1000), "Reference" (1000),
-//   "DelayMs"   REG_DWORD for wait (0).
+//   "DelayMs"   REG_DWORD for wait, and for linger: how long it stays after
+//               posting its end (0).
+// deaf starts notepad.exe (its process id goes to "ChildPid") and then
+// ignores "Suspension" for a minute.
 // Every launch appends the "Count" it saw to "Launches" ("0,1,2") and writes
 // the "hWnd" it saw to "LastHwnd", so tests can follow the sequence. It also
 // appends "S:<counter>;" when it starts and "P:<counter>;" when it posts a
@@ -179,6 +182,32 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return 0;
     }
     if (b == "wait") return zb::RunModule(place, s.reference, WaitThenGiveValue);
+    if (b == "linger") {
+        int code = zb::RunModule(place, s.reference, GiveValue);
+        Sleep(s.delayMs);
+        Mark(place.base, 'X', g_started);  // gone now
+        return code;
+    }
+    if (b == "deaf") {
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        char cmd[] = "notepad.exe";
+        if (CreateProcessA(nullptr, cmd, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            HKEY k;
+            std::string path = "Software\\ZelbrTests\\Module\\" + place.base;
+            if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k,
+                                nullptr) == ERROR_SUCCESS) {
+                RegSetValueExA(k, "ChildPid", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&pi.dwProcessId),
+                               sizeof pi.dwProcessId);
+                RegCloseKey(k);
+            }
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+        Sleep(60000);
+        return 4;
+    }
     if (b == "normal") {
         // By hand rather than through the library, to note the moment of posting.
         if (!zb::ReadHandover(place, &h) || h.count >= 10 ||

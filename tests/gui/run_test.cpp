@@ -356,3 +356,110 @@ TEST_F(ZelbrTest, PrecisionSwitchReratesStoredRecords) {
     EXPECT_EQ(precision, 77u);
     CloseMain(main);
 }
+
+TEST_F(ZelbrTest, ProgressDialogLeftAloneClosesItselfAndTheRunsGoOn) {
+    AddModule("T1");
+    AddCatalogue(0, "T1.BNC");
+    Settings(10, 0x02);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    HWND dlg = WaitDialog(kRunCountCaption);
+    ASSERT_TRUE(dlg);
+    EXPECT_TRUE(gui::WaitGone(dlg, 8000)) << "the announcement did not close by itself";
+    EXPECT_TRUE(gui::WaitFor([&] { return Launches("T1") == "0,1"; }, 10000)) << Launches("T1");
+    for (int run = 3; run <= 10; ++run) {
+        dlg = WaitDialog(kRunCountCaption);
+        ASSERT_TRUE(dlg) << "run " << run;
+        gui::Click(dlg, IDOK);
+        ASSERT_TRUE(gui::WaitGone(dlg));
+    }
+    ASSERT_TRUE(WaitRestored(main));
+    EXPECT_EQ(Launches("T1"), "0,1,2,3,4,5,6,7,8,9");
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, WindowComesBackWhileAModuleLingersAndKeepsAnswering) {
+    AddModule("T1", "linger", 1000, 1000, 4000);
+    AddCatalogue(0, "T1.BNC");
+    Settings(1, kNoPrompts);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    ASSERT_TRUE(WaitRunEnded(main));
+    auto gone = [&] {
+        std::string timeline;
+        gui::RegReadString(ModuleKey("T1"), "Timeline", &timeline);
+        return timeline.find("X:") != std::string::npos;
+    };
+    EXPECT_FALSE(gone()) << "the window waited for the module to exit";
+    DWORD_PTR ignored;
+    EXPECT_TRUE(SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored));
+    EXPECT_FALSE(gone());
+    EXPECT_TRUE(gui::WaitFor([&] { return gui::ControlText(main, IDC_NUMLED_FIRST + 1) == "10000"; }, 5000));
+    EXPECT_TRUE(gui::WaitFor(gone, 10000));
+    EXPECT_FALSE(gui::WaitMessageBox(program_.pid, 1000)) << "nothing it did afterwards counts";
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, FloodOfEndMessagesShowsOneNoticeAndTheProgramGoesOn) {
+    MarkNotFirstStart();  // "Count" was never written
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    for (int i = 0; i < 2000; ++i) PostMessageA(main, 0x500, 0, 0);
+    EXPECT_EQ(AnswerBox(), kAbortedNotice);
+    EXPECT_FALSE(gui::WaitMessageBox(program_.pid, 1500)) << "the others are absorbed";
+    EXPECT_EQ(WaitForSingleObject(program_.process, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the program ended";
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, AbortAnsweredAfterTheModuleCompletedLeavesNormalPriority) {
+    AddModule("T1", "wait", 1000, 1000, 1500);
+    AddCatalogue(0, "T1.BNC");
+    Settings(1, kNoPrompts);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    ASSERT_TRUE(WaitIconic(main));
+    ASSERT_TRUE(gui::WaitFor([&] { return Launches("T1") == "0"; }, 10000));
+    gui::SysCommand(main, SC_RESTORE);
+    HWND box = gui::WaitMessageBox(program_.pid, 10000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(gui::MessageBoxText(box), kAbortNotice);
+    // The module finishes its run while the notice waits for an answer.
+    ASSERT_TRUE(gui::WaitFor([&] { return !Value((std::string(kRoot) + "\\Bench\\T1").c_str(), "Result").empty(); },
+                             10000));
+    Sleep(1000);
+    gui::Answer(box, IDOK);
+    ASSERT_TRUE(gui::WaitGone(box));
+    EXPECT_EQ(AnswerBox(), kAbortedNotice);
+    ASSERT_TRUE(WaitRestored(main));
+    EXPECT_EQ(GetPriorityClass(program_.process), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+    DWORD suspension = 9;
+    gui::RegReadDword(kIni, "Suspension", &suspension);
+    EXPECT_EQ(suspension, 0u);
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, ModuleDeafToAnAbortIsEndedWithTheApplicationItStarted) {
+    AddModule("T1", "deaf");
+    AddCatalogue(0, "T1.BNC");
+    Settings(1, kNoPrompts);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    DWORD child = 0;
+    ASSERT_TRUE(gui::WaitFor([&] { return gui::RegReadDword(ModuleKey("T1"), "ChildPid", &child); }, 15000));
+    HANDLE childProcess = OpenProcess(SYNCHRONIZE, FALSE, child);
+    ASSERT_TRUE(childProcess);
+    gui::SysCommand(main, SC_CLOSE);
+    EXPECT_EQ(AnswerBox(), kAbortNotice);
+    std::string text = AnswerBox(IDOK, 30000);
+    EXPECT_NE(text.find("起動したアプリケーションとともに終了させました。"), std::string::npos) << text;
+    ASSERT_TRUE(WaitRestored(main));
+    EXPECT_EQ(WaitForSingleObject(childProcess, 5000), static_cast<DWORD>(WAIT_OBJECT_0))
+        << "the application it started still runs";
+    CloseHandle(childProcess);
+    EXPECT_EQ(GetPriorityClass(program_.process), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+    CloseMain(main);
+}
