@@ -1,16 +1,15 @@
 // CAboutDlg: name, icon and the displayed product version.
 #pragma once
+#include "app/settings.h"
 #include "framework/dialog.h"
-
-class CMainDlg;
 
 class CAboutDlg : public CDialog {
 public:
-    explicit CAboutDlg(CMainDlg* main);
+    CAboutDlg(CWnd* parent, const settings::Version& productVersion);
 
 protected:
     BOOL OnInitDialog() override;
 
 private:
-    CMainDlg* m_main;
+    settings::Version m_productVersion;
 };

@@ -417,6 +417,6 @@ void CMainDlg::OnSetPosition(UINT) {
 void CMainDlg::OnHelpFinder(UINT) { AppHelp(m_hWnd, HELP_FINDER); }
 
 void CMainDlg::OnAbout(UINT) {
-    CAboutDlg dlg(this);
+    CAboutDlg dlg(this, m_shownVersion);
     dlg.DoModal();
 }

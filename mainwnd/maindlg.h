@@ -19,7 +19,6 @@ public:
 
     // Shared with the dialogs this window opens.
     HKEY RootKey() const { return m_hRootKey; }
-    const settings::Version& ShownProductVersion() const { return m_shownVersion; }
     const std::string& ProgramDir() const { return m_programDir; }
     settings::Options m_options;
     bool m_useMultimediaTimer = false;
