@@ -94,6 +94,7 @@ void Measurement::Launch() {
         Fatal("PushItemBtn()");
         return;
     }
+    if (m_moduleReported && m_host.PollModule() != ModuleState::kRunning) ForgetReportedModule();
     if (m_moduleReported) {
         // The last module has reported but not gone: whatever else it posts
         // must not be taken for the end of this run.
@@ -245,12 +246,10 @@ void Measurement::OnWatchdog() {
         return;
     }
     if (m_moduleReported) {
-        // It has posted its end; once it is gone, anything more it posted is stale.
+        // It has posted its end and may take a while to go.
         if (module == ModuleState::kRunning && m_host.Now() - m_reportTime <= kLingerLimitMs) return;
         if (module == ModuleState::kRunning) m_host.EndModule();
-        m_host.DropQueuedEndMessages();
-        m_host.ReleaseModule();
-        m_moduleReported = false;
+        ForgetReportedModule();
         if (m_launchPending)
             StartWaitingModule();
         else if (m_state == State::kIdle)
@@ -266,6 +265,13 @@ void Measurement::OnWatchdog() {
         m_host.ReleaseModule();
         ModuleGone("\nが中止の要求に応じないため、\n起動したアプリケーションとともに終了させました。");
     }
+}
+
+// Once it is gone, anything more it posted is stale.
+void Measurement::ForgetReportedModule() {
+    m_host.DropQueuedEndMessages();
+    m_host.ReleaseModule();
+    m_moduleReported = false;
 }
 
 void Measurement::ModuleGone(const char* why) {

@@ -84,6 +84,7 @@ private:
     void StartWaitingModule();
     void EndedRun(WPARAM wp);
     void ModuleGone(const char* why);
+    void ForgetReportedModule();
     void Finish();
     void Fatal(const char* operation);
     int NextSelectedItem(int pass);

@@ -505,6 +505,16 @@ TEST_F(MeasurementTest, FurtherEndMessagesFromTheSameLaunchAreAbsorbed) {
     EXPECT_EQ(Starts(), Runs("T1.BNC", {0, 1}));
 }
 
+TEST_F(MeasurementTest, ModuleAlreadyGoneAtItsEndMessageLetsTheNextRunStartAtOnce) {
+    options.runCount = 10;
+    M().PushItemBtn(run::kItemButton, "T1.MCR");
+    host.module = ModuleState::kExited;
+    M().OnEndBnc(0);
+    EXPECT_EQ(Starts(), Runs("T1.BNC", {0, 1}));
+    EXPECT_EQ(host.Count("drop"), 1u);
+    EXPECT_EQ(host.watchdog, Measurement::kWatchPeriodMs);
+}
+
 TEST_F(MeasurementTest, LingeringModuleIsEndedAfterItsTimeAndTheRunsGoOn) {
     options.runCount = 10;
     M().PushItemBtn(run::kItemButton, "T1.MCR");
