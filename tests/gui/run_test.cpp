@@ -17,6 +17,28 @@ const BYTE kNoPrompts = 0x00;
 
 }  // namespace
 
+// One item, T1, whose test module behaves as told, started from its button.
+class RunTest : public ZelbrTest {
+protected:
+    HWND StartOneItem(const char* behaviour, DWORD delayMs = 0) {
+        AddModule("T1", behaviour, 1000, 1000, delayMs);
+        AddCatalogue(0, "T1.BNC");
+        Settings(1, kNoPrompts);
+        HWND main = StartMain();
+        if (!main || !gui::Click(main, IDC_ITEMBTN_FIRST + 1)) return nullptr;
+        EXPECT_TRUE(WaitIconic(main));
+        EXPECT_TRUE(gui::WaitFor([&] { return Launches("T1") == "0"; }, 10000));
+        return main;
+    }
+    // A system command during the run: the abort notice it brings up.
+    HWND AbortNotice(HWND main, WPARAM command) {
+        gui::SysCommand(main, command);
+        HWND box = gui::WaitMessageBox(program_.pid, 10000);
+        if (box) EXPECT_EQ(gui::MessageBoxText(box), kAbortNotice);
+        return box;
+    }
+};
+
 TEST_F(ZelbrTest, FirstStartScanPlacesModulesOnSlots) {
     AddModule("T1");
     AddModule("T2");
@@ -152,19 +174,11 @@ TEST_F(ZelbrTest, AbortWhileAnnouncingTheNextRunStillBringsTheWindowBack) {
     CloseMain(main);
 }
 
-TEST_F(ZelbrTest, SystemCommandDuringRunAbortsAndWaitsForTheModule) {
-    AddModule("T1", "wait", 1000, 1000, 20000);
-    AddCatalogue(0, "T1.BNC");
-    Settings(1, kNoPrompts);
-    HWND main = StartMain();
+TEST_F(RunTest, SystemCommandDuringRunAbortsAndWaitsForTheModule) {
+    HWND main = StartOneItem("wait", 20000);
     ASSERT_TRUE(main);
-    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
-    ASSERT_TRUE(WaitIconic(main));
-    ASSERT_TRUE(gui::WaitFor([&] { return Launches("T1") == "0"; }, 10000));
-    gui::SysCommand(main, SC_RESTORE);
-    HWND box = gui::WaitMessageBox(program_.pid, 10000);
+    HWND box = AbortNotice(main, SC_RESTORE);
     ASSERT_TRUE(box);
-    EXPECT_EQ(gui::MessageBoxText(box), kAbortNotice);
     EXPECT_TRUE(IsIconic(main)) << "the command itself is not carried out";
     gui::Answer(box, IDOK);
     ASSERT_TRUE(gui::WaitGone(box));
@@ -249,15 +263,9 @@ TEST_F(ZelbrTest, ModuleThatDiesWithoutReportingIsDetected) {
     CloseMain(main);
 }
 
-TEST_F(ZelbrTest, ModuleThatNeverReportsCanStillBeAborted) {
-    AddModule("T1", "never");
-    AddCatalogue(0, "T1.BNC");
-    Settings(1, kNoPrompts);
-    HWND main = StartMain();
+TEST_F(RunTest, ModuleThatNeverReportsCanStillBeAborted) {
+    HWND main = StartOneItem("never");
     ASSERT_TRUE(main);
-    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
-    ASSERT_TRUE(WaitIconic(main));
-    ASSERT_TRUE(gui::WaitFor([&] { return Launches("T1") == "0"; }, 10000));
     gui::SysCommand(main, SC_CLOSE);
     EXPECT_EQ(AnswerBox(), kAbortNotice);
     // The module leaves on "Suspension" without its end message.
@@ -413,19 +421,11 @@ TEST_F(ZelbrTest, FloodOfEndMessagesShowsOneNoticeAndTheProgramGoesOn) {
     CloseMain(main);
 }
 
-TEST_F(ZelbrTest, AbortAnsweredAfterTheModuleCompletedLeavesNormalPriority) {
-    AddModule("T1", "wait", 1000, 1000, 1500);
-    AddCatalogue(0, "T1.BNC");
-    Settings(1, kNoPrompts);
-    HWND main = StartMain();
+TEST_F(RunTest, AbortAnsweredAfterTheModuleCompletedLeavesNormalPriority) {
+    HWND main = StartOneItem("wait", 1500);
     ASSERT_TRUE(main);
-    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
-    ASSERT_TRUE(WaitIconic(main));
-    ASSERT_TRUE(gui::WaitFor([&] { return Launches("T1") == "0"; }, 10000));
-    gui::SysCommand(main, SC_RESTORE);
-    HWND box = gui::WaitMessageBox(program_.pid, 10000);
+    HWND box = AbortNotice(main, SC_RESTORE);
     ASSERT_TRUE(box);
-    EXPECT_EQ(gui::MessageBoxText(box), kAbortNotice);
     // The module finishes its run while the notice waits for an answer.
     ASSERT_TRUE(gui::WaitFor([&] { return !Value((std::string(kRoot) + "\\Bench\\T1").c_str(), "Result").empty(); },
                              10000));
@@ -441,13 +441,9 @@ TEST_F(ZelbrTest, AbortAnsweredAfterTheModuleCompletedLeavesNormalPriority) {
     CloseMain(main);
 }
 
-TEST_F(ZelbrTest, ModuleDeafToAnAbortIsEndedWithTheApplicationItStarted) {
-    AddModule("T1", "deaf");
-    AddCatalogue(0, "T1.BNC");
-    Settings(1, kNoPrompts);
-    HWND main = StartMain();
+TEST_F(RunTest, ModuleDeafToAnAbortIsEndedWithTheApplicationItStarted) {
+    HWND main = StartOneItem("deaf");
     ASSERT_TRUE(main);
-    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
     DWORD child = 0;
     ASSERT_TRUE(gui::WaitFor([&] { return gui::RegReadDword(ModuleKey("T1"), "ChildPid", &child); }, 15000));
     HANDLE childProcess = OpenProcess(SYNCHRONIZE, FALSE, child);
