@@ -28,11 +28,13 @@ bool ClickUpArrow(HWND dlg, int id) {
     return true;
 }
 
-// A typed character, handled before this returns.
+// A character typed into an edit, handled before this returns. A disabled
+// edit takes no focus, so nothing reaches it.
 void Type(HWND dlg, int id, char c) {
+    HWND edit = GetDlgItem(dlg, id);
+    if (!IsWindowEnabled(edit)) return;
     DWORD_PTR ignored;
-    SendMessageTimeoutA(GetDlgItem(dlg, id), WM_CHAR, static_cast<unsigned char>(c), 1, SMTO_ABORTIFHUNG, 5000,
-                        &ignored);
+    SendMessageTimeoutA(edit, WM_CHAR, static_cast<unsigned char>(c), 1, SMTO_ABORTIFHUNG, 5000, &ignored);
 }
 
 }  // namespace
@@ -163,6 +165,23 @@ TEST_F(ZelbrTest, PositionDialogArrowsWorkInEveryModeTypingOnlyInSpecified) {
     const std::string before = gui::ControlText(dlg, IDC_POS_X);
     Type(dlg, IDC_POS_X, '7');
     EXPECT_NE(gui::ControlText(dlg, IDC_POS_X), before);
+    gui::Click(dlg, IDCANCEL);
+    EXPECT_TRUE(gui::WaitGone(dlg));
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, PositionDialogPullsTheShownPositionInsideForTheMainWindowSize) {
+    gui::RegWriteBinary(kIni, "Position", PositionBytes(0, 1, 2, 5000, 6000, 1));
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    RECT r = WindowRect(main), work = WorkArea();
+    ASSERT_NE(r.right - r.left, r.bottom - r.top);
+    ASSERT_TRUE(gui::Click(main, IDC_SETPOS));
+    HWND dlg = WaitDialog("起動時の表示位置の設定");
+    ASSERT_TRUE(dlg);
+    EXPECT_EQ(gui::ControlText(dlg, IDC_POS_X), std::to_string(work.right - (r.right - r.left)));
+    EXPECT_EQ(gui::ControlText(dlg, IDC_POS_Y), std::to_string(work.bottom - (r.bottom - r.top)));
+    EXPECT_EQ(gui::CheckState(dlg, IDC_POS_KEEPINSIDE), BST_CHECKED);
     gui::Click(dlg, IDCANCEL);
     EXPECT_TRUE(gui::WaitGone(dlg));
     CloseMain(main);
