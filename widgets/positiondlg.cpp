@@ -141,5 +141,6 @@ void CPositionDlg::Save() {
     if (m_mode < 0) m_mode = 0;
     PositionChoice now{m_mode, std::atoi(m_xText.c_str()), std::atoi(m_yText.c_str()), m_keepInside};
     if (!PositionSaveWrites(&m_shown, now)) return;
-    settings::WritePosition(m_root, settings::PositionRecord{now.mode, m_exitX, m_exitY, now.x, now.y, now.keepInside});
+    settings::WritePosition(m_root,
+                            settings::PositionRecord{now.mode, m_exitX, m_exitY, now.x, now.y, now.keepInside});
 }

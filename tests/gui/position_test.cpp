@@ -149,7 +149,8 @@ TEST_F(ZelbrTest, PositionDialogArrowsWorkInEveryModeTypingOnlyInSpecified) {
     EXPECT_TRUE(gui::IsControlEnabled(dlg, IDC_UPDATE));
     gui::Click(dlg, IDC_UPDATE);
     EXPECT_TRUE(gui::WaitFor([&] { return PositionFields(Value(kIni, "Position"))[3] != 100; }, 3000));
-    EXPECT_EQ(PositionFields(Value(kIni, "Position")), (std::vector<int32_t>{0, 31, 32, std::atoi(x.c_str()), 110, 0}));
+    EXPECT_EQ(PositionFields(Value(kIni, "Position")),
+              (std::vector<int32_t>{0, 31, 32, std::atoi(x.c_str()), 110, 0}));
 
     // At exit: the same.
     gui::Click(dlg, IDC_POS_ATEXIT);
