@@ -60,8 +60,11 @@ Version UpdateVersion(HKEY root, const char* subkey, const Version& exe, const F
 bool LoadRunCount(HKEY root, int* runCount) {
     RegKey key;
     if (!key.Create(root, kIniKey)) return false;
-    DWORD value;
-    if (key.ReadDword("Precision", &value)) {
+    // Any other count would start a module millions of times or never.
+    DWORD type = 0, value = 0, size = sizeof value;
+    if (RegQueryValueExA(key.get(), "Precision", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
+            ERROR_SUCCESS &&
+        type == REG_DWORD && size == sizeof value && value >= 1 && value <= 10) {
         *runCount = static_cast<int>(value);
     } else {
         *runCount = 1;
@@ -102,7 +105,8 @@ bool WritePosition(HKEY root, const PositionRecord& rec) {
 }
 
 POINT StartPosition(const PositionRecord& rec, const RECT& work, SIZE window) {
-    long x, y;
+    // Wide enough that x + width cannot overflow for any stored x.
+    long long x, y;
     bool keepInside = rec.keepInside != 0;
     if (rec.mode == 1) {
         x = rec.exitX;
@@ -125,7 +129,7 @@ POINT StartPosition(const PositionRecord& rec, const RECT& work, SIZE window) {
             y = work.bottom - window.cy;
         if (x == work.left && y == work.top) x = work.left + 1;
     }
-    return POINT{x, y};
+    return POINT{static_cast<LONG>(x), static_cast<LONG>(y)};
 }
 
 PositionRecord ExitRecord(bool haveStored, const PositionRecord& stored, const RECT& window) {

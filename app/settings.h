@@ -57,8 +57,8 @@ FILETIME ReadFirstTime(HKEY root, const FILETIME& now);
 // happens only when exe's is newer (or nothing valid is stored).
 Version UpdateVersion(HKEY root, const char* subkey, const Version& exe, const FILETIME& now);
 
-// Run count from "Precision" (1 written when missing). False when the
-// settings key cannot be opened.
+// Run count from "Precision": a REG_DWORD of 1 to 10; anything else is 1,
+// written back. False when the settings key cannot be opened.
 bool LoadRunCount(HKEY root, int* runCount);
 
 // "Flag" byte; missing or malformed reads as 7 and is written back. On a

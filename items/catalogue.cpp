@@ -9,8 +9,23 @@ namespace items {
 
 const char kMeasureKey[] = "Measure";
 
+namespace {
+// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices whatever the case and the
+// extension, and Windows drops spaces before the dot: "com1 .bnc" is a port.
+// Opening one reads from the device and may never return.
+bool IsDeviceName(const std::string& name) {
+    std::string stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    for (char& c : stem)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
+    return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
+           stem[3] >= '1' && stem[3] <= '9';
+}
+}  // namespace
+
 bool IsPlainFileName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") return false;
+    if (name.empty() || name == "." || name == ".." || IsDeviceName(name)) return false;
     for (size_t i = 0; i < name.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(name[i]);
         // A double-byte character's second byte may be 0x5C; skip it.
@@ -56,6 +71,11 @@ void BuildMeasureTree(HKEY root, const std::string& programDir) {
         item.WriteDword("Select", 1);
     } while (FindNextFileA(h, &found));
     FindClose(h);
+}
+
+bool MeasureExists(HKEY root) {
+    RegKey measure;
+    return measure.Open(root, kMeasureKey, KEY_READ);
 }
 
 std::vector<CatalogueEntry> ReadCatalogue(HKEY root, const std::string& programDir) {

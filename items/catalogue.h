@@ -18,8 +18,9 @@ constexpr size_t kTargetOffset = 148, kTargetSize = 16;
 constexpr size_t kVersionOffset = 164;
 constexpr size_t kDibOffset = 184;
 
-// True when name is a bare file name: no drive, no directories, no "..".
-// Anything else would reach outside the program directory.
+// True when name is a bare file name: no drive, no directories, no "..",
+// no device name (CON, COM1.BNC...). Anything else would reach outside the
+// program directory or open a device.
 bool IsPlainFileName(const std::string& name);
 // The exact path exists (a file search on it, as the catalogue checks).
 bool FileExists(const std::string& path);
@@ -29,6 +30,10 @@ std::string WithExtension(const std::string& name, const char* ext3);
 // Fills "Measure" with one selected entry per *.BNC file of the program
 // directory, numbered from 0000. Existing subkeys are not removed.
 void BuildMeasureTree(HKEY root, const std::string& programDir);
+
+// "Measure" is there (opened, never created). A start without it has never
+// finished its first scan, so it scans; an empty one is the user's choice.
+bool MeasureExists(HKEY root);
 
 struct CatalogueEntry {
     std::string file;    // "File", up to its first NUL

@@ -3,6 +3,7 @@
 #include "app/clock.h"
 #include "app/help.h"
 #include "framework/winapp.h"
+#include "items/catalogue.h"
 #include "mainwnd/aboutdlg.h"
 #include "mainwnd/layout.h"
 #include "mainwnd/paint.h"
@@ -136,8 +137,9 @@ BOOL CMainDlg::OnInitDialog() {
                       "ヘルプファイルが正式なマニュアル\nになっております。",
                       MB_OK);
         AppHelp(m_hWnd, HELP_FINDER);
-        BuildMeasureTree();
     }
+    // Also when a first start was cut short before its scan.
+    if (!items::MeasureExists(m_hRootKey)) BuildMeasureTree();
     UpdateVersion();
     IniMenberVariable();
 
@@ -405,12 +407,13 @@ void CMainDlg::OnSelectDisplay(UINT) {}
 void CMainDlg::OnItemButton(UINT id) { PushItemBtn(m_itemBtn[id - IDC_ITEMBTN_FIRST]); }
 
 void CMainDlg::OnSetWarnings(UINT) {
-    CWarningDlg dlg(this);
+    CWarningDlg dlg(this, m_hRootKey, m_options);
     dlg.DoModal();
 }
 
 void CMainDlg::OnSetPosition(UINT) {
-    CPositionDlg dlg(this);
+    RECT win = GetWindowRect();
+    CPositionDlg dlg(this, m_hRootKey, SIZE{win.right - win.left, win.bottom - win.top});
     dlg.DoModal();
 }
 

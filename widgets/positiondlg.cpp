@@ -6,7 +6,6 @@
 #include <cstdlib>
 
 #include "app/help.h"
-#include "mainwnd/maindlg.h"
 #include "res/resource.h"
 
 PositionChoice InitialPositionChoice(bool valid, const settings::PositionRecord& rec, const RECT& work,
@@ -18,20 +17,35 @@ PositionChoice InitialPositionChoice(bool valid, const settings::PositionRecord&
         return c;
     }
     c.mode = rec.mode >= 0 && rec.mode <= 2 ? rec.mode : 0;
-    c.x = rec.specX;
-    c.y = rec.specY;
     c.keepInside = rec.keepInside;
+    // Wide enough that x + width cannot overflow for any stored x.
+    long long x = rec.specX, y = rec.specY;
     if (c.keepInside) {
-        if (c.x < work.left)
-            c.x = work.left;
-        else if (c.x + window.cx > work.right)
-            c.x = work.right - window.cx;
-        if (c.y < work.top)
-            c.y = work.top;
-        else if (c.y + window.cy > work.bottom)
-            c.y = work.bottom - window.cy;
+        if (x < work.left)
+            x = work.left;
+        else if (x + window.cx > work.right)
+            x = work.right - window.cx;
+        if (y < work.top)
+            y = work.top;
+        else if (y + window.cy > work.bottom)
+            y = work.bottom - window.cy;
     }
+    c.x = static_cast<int>(x);
+    c.y = static_cast<int>(y);
     return c;
+}
+
+bool PositionSaveWrites(PositionChoice* shown, const PositionChoice& now) {
+    bool changed = false;
+    if (now.mode != shown->mode) {
+        shown->mode = now.mode;
+        changed = true;
+    }
+    if (now.keepInside != shown->keepInside) {
+        shown->keepInside = now.keepInside;
+        changed = true;
+    }
+    return changed || now.x != shown->x || now.y != shown->y;
 }
 
 const CommandEntry<CPositionDlg> CPositionDlg::kCommands[] = {
@@ -49,7 +63,8 @@ const MessageEntry<CPositionDlg> CPositionDlg::kMessages[] = {
     {WM_VSCROLL, &CPositionDlg::OnVScroll},
 };
 
-CPositionDlg::CPositionDlg(CMainDlg* main) : CDialog(IDD_POSITION, main), m_main(main) {}
+CPositionDlg::CPositionDlg(CWnd* parent, HKEY root, SIZE mainSize)
+    : CDialog(IDD_POSITION, parent), m_root(root), m_mainSize(mainSize) {}
 
 void CPositionDlg::DoDataExchange(CDataExchange& dx) {
     dx.Radio(IDC_POS_CENTER, m_mode);
@@ -66,11 +81,10 @@ bool CPositionDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 
 BOOL CPositionDlg::OnInitDialog() {
     settings::PositionRecord rec;
-    bool valid = settings::ReadPosition(m_main->RootKey(), &rec);
+    bool valid = settings::ReadPosition(m_root, &rec);
     RECT work;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    RECT win = m_main->GetWindowRect();
-    PositionChoice c = InitialPositionChoice(valid, rec, work, SIZE{win.right - win.left, win.bottom - win.top});
+    PositionChoice c = InitialPositionChoice(valid, rec, work, m_mainSize);
     if (valid) {
         m_exitX = rec.exitX;
         m_exitY = rec.exitY;
@@ -88,14 +102,16 @@ BOOL CPositionDlg::OnInitDialog() {
         ::SendMessageA(spin, UDM_SETPOS, 0, MAKELPARAM(id == IDC_POS_XSPIN ? c.x : c.y, 0));
     }
     CDialog::OnInitDialog();
-    m_shownMode = c.mode;
-    m_shownX = c.x;
-    m_shownY = c.y;
-    m_shownKeepInside = c.keepInside;
+    m_shown = c;
     EnableDlgItem(IDC_UPDATE, false);
-    EnableDlgItem(IDC_POS_X, m_mode == 2);
-    EnableDlgItem(IDC_POS_Y, m_mode == 2);
+    SetCoordinatesTypable(m_mode == 2);
     return TRUE;
+}
+
+// Outside "specified" the edits take no typing but the arrows still move
+// the coordinates. A disabled edit would take its up-down down with it.
+void CPositionDlg::SetCoordinatesTypable(bool typable) const {
+    for (int id : {IDC_POS_X, IDC_POS_Y}) ::SendMessageA(GetDlgItem(id), EM_SETREADONLY, !typable, 0);
 }
 
 LRESULT CPositionDlg::OnVScroll(WPARAM wp, LPARAM lp) {
@@ -107,9 +123,8 @@ void CPositionDlg::OnChange(UINT) { EnableDlgItem(IDC_UPDATE, true); }
 
 void CPositionDlg::OnModeButton(UINT id) {
     int mode = id == IDC_POS_CENTER ? 0 : id == IDC_POS_ATEXIT ? 1 : 2;
-    if (m_shownMode != mode) EnableDlgItem(IDC_UPDATE, true);
-    EnableDlgItem(IDC_POS_X, mode == 2);
-    EnableDlgItem(IDC_POS_Y, mode == 2);
+    if (m_shown.mode != mode) EnableDlgItem(IDC_UPDATE, true);
+    SetCoordinatesTypable(mode == 2);
 }
 
 void CPositionDlg::OnUpdate(UINT) { Save(); }
@@ -124,20 +139,8 @@ void CPositionDlg::Save() {
     EnableDlgItem(IDC_UPDATE, false);
     UpdateData(true);
     if (m_mode < 0) m_mode = 0;
-    bool changed = false;
-    if (m_mode != m_shownMode) {
-        m_shownMode = m_mode;
-        changed = true;
-    }
-    if (m_keepInside != m_shownKeepInside) {
-        m_shownKeepInside = m_keepInside;
-        changed = true;
-    }
-    int x = std::atoi(m_xText.c_str());
-    int y = std::atoi(m_yText.c_str());
-    // x and y are compared with what the dialog opened with, not the last save.
-    if (x != m_shownX || y != m_shownY) changed = true;
-    if (!changed) return;
-    settings::PositionRecord rec{m_mode, m_exitX, m_exitY, x, y, m_keepInside};
-    settings::WritePosition(m_main->RootKey(), rec);
+    PositionChoice now{m_mode, std::atoi(m_xText.c_str()), std::atoi(m_yText.c_str()), m_keepInside};
+    if (!PositionSaveWrites(&m_shown, now)) return;
+    settings::WritePosition(m_root,
+                            settings::PositionRecord{now.mode, m_exitX, m_exitY, now.x, now.y, now.keepInside});
 }

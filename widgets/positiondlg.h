@@ -5,9 +5,8 @@
 #include "app/settings.h"
 #include "framework/dialog.h"
 
-class CMainDlg;
-
-// What the dialog shows when it opens, from the stored record (valid or not).
+// What the dialog shows: from the stored record (valid or not) when it opens,
+// or what its controls hold at a save.
 struct PositionChoice {
     int mode;
     int x, y;
@@ -16,9 +15,15 @@ struct PositionChoice {
 PositionChoice InitialPositionChoice(bool valid, const settings::PositionRecord& rec, const RECT& work,
                                      SIZE window);
 
+// Whether a save writes the record. Mode and flag are compared with the last
+// save (shown takes the new ones), x and y with what the dialog opened with.
+bool PositionSaveWrites(PositionChoice* shown, const PositionChoice& now);
+
 class CPositionDlg : public CDialog {
 public:
-    explicit CPositionDlg(CMainDlg* main);
+    // root: the program's registry root; mainSize: the main window's size,
+    // for pulling the shown position inside the work area.
+    CPositionDlg(CWnd* parent, HKEY root, SIZE mainSize);
 
 protected:
     BOOL OnInitDialog() override;
@@ -33,6 +38,7 @@ private:
     void OnModeButton(UINT id);
     void OnChange(UINT);
     LRESULT OnVScroll(WPARAM wp, LPARAM lp);
+    void SetCoordinatesTypable(bool typable) const;
     void Save();
 
     static const CommandEntry<CPositionDlg> kCommands[];
@@ -41,7 +47,8 @@ private:
     int m_mode = -1;
     std::string m_xText, m_yText;
     int m_keepInside = 0;
-    CMainDlg* m_main;
-    int m_shownMode = 0, m_shownX = 0, m_shownY = 0, m_shownKeepInside = 0;
+    HKEY m_root;
+    SIZE m_mainSize;
+    PositionChoice m_shown{};
     int m_exitX = 0, m_exitY = 0;
 };

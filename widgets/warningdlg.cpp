@@ -1,7 +1,6 @@
 #include "widgets/warningdlg.h"
 
 #include "app/help.h"
-#include "mainwnd/maindlg.h"
 #include "res/resource.h"
 
 const CommandEntry<CWarningDlg> CWarningDlg::kCommands[] = {
@@ -12,12 +11,13 @@ const CommandEntry<CWarningDlg> CWarningDlg::kCommands[] = {
     {IDC_WARN_CONFIRM, IDC_WARN_CONFIRM, BN_CLICKED, &CWarningDlg::OnCheck},
 };
 
-CWarningDlg::CWarningDlg(CMainDlg* main)
-    : CDialog(IDD_WARNING, main),
-      m_warnClipboard(main->m_options.warnClipboard),
-      m_runNumberMessage(main->m_options.runNumberMessage),
-      m_confirmStart(main->m_options.confirmStart),
-      m_main(main) {}
+CWarningDlg::CWarningDlg(CWnd* parent, HKEY root, settings::Options& options)
+    : CDialog(IDD_WARNING, parent),
+      m_warnClipboard(options.warnClipboard),
+      m_runNumberMessage(options.runNumberMessage),
+      m_confirmStart(options.confirmStart),
+      m_root(root),
+      m_options(options) {}
 
 void CWarningDlg::DoDataExchange(CDataExchange& dx) {
     dx.Check(IDC_WARN_CLIPBOARD, m_warnClipboard);
@@ -46,14 +46,14 @@ void CWarningDlg::OnOK() {
 void CWarningDlg::Save() {
     EnableDlgItem(IDC_UPDATE, false);
     UpdateData(true);
-    m_main->m_options.warnClipboard = m_warnClipboard != 0;
-    m_main->m_options.runNumberMessage = m_runNumberMessage != 0;
-    m_main->m_options.confirmStart = m_confirmStart != 0;
+    m_options.warnClipboard = m_warnClipboard != 0;
+    m_options.runNumberMessage = m_runNumberMessage != 0;
+    m_options.confirmStart = m_confirmStart != 0;
     BYTE flag = settings::kFlagDefault;
-    m_main->ReadFlag(&flag);
+    settings::ReadFlag(m_root, &flag);
     flag &= ~(settings::kFlagClipboardWarning | settings::kFlagRunNumberMessage | settings::kFlagConfirmStart);
     if (m_warnClipboard) flag |= settings::kFlagClipboardWarning;
     if (m_runNumberMessage) flag |= settings::kFlagRunNumberMessage;
     if (m_confirmStart) flag |= settings::kFlagConfirmStart;
-    m_main->WriteFlag(flag);
+    settings::WriteFlag(m_root, flag);
 }

@@ -1,12 +1,13 @@
 // CWarningDlg: the three confirmation messages switched on or off.
 #pragma once
+#include "app/settings.h"
 #include "framework/dialog.h"
-
-class CMainDlg;
 
 class CWarningDlg : public CDialog {
 public:
-    explicit CWarningDlg(CMainDlg* main);
+    // options: the main window's settings, which a save updates at once
+    // together with "Flag" under root.
+    CWarningDlg(CWnd* parent, HKEY root, settings::Options& options);
 
 protected:
     BOOL OnInitDialog() override;
@@ -25,5 +26,6 @@ private:
     int m_warnClipboard;
     int m_runNumberMessage;
     int m_confirmStart;
-    CMainDlg* m_main;
+    HKEY m_root;
+    settings::Options& m_options;
 };

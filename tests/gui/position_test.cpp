@@ -1,6 +1,8 @@
 #include "../../res/resource.h"
 #include "zelbr_fixture.h"
 
+#include <cstdlib>
+
 using namespace zelbr;
 
 namespace {
@@ -9,6 +11,30 @@ RECT WindowRect(HWND hwnd) {
     RECT r;
     GetWindowRect(hwnd, &r);
     return r;
+}
+
+bool IsReadOnly(HWND dlg, int id) { return (GetWindowLongA(GetDlgItem(dlg, id), GWL_STYLE) & ES_READONLY) != 0; }
+
+// A mouse click on the upper arrow of an up-down, as a user makes it; refused
+// (false) when the up-down is disabled.
+bool ClickUpArrow(HWND dlg, int id) {
+    HWND spin = GetDlgItem(dlg, id);
+    if (!spin || !IsWindowVisible(spin) || !IsWindowEnabled(spin)) return false;
+    RECT r;
+    GetClientRect(spin, &r);
+    LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 4);
+    PostMessageA(spin, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(spin, WM_LBUTTONUP, 0, at);
+    return true;
+}
+
+// A character typed into an edit, handled before this returns. A disabled
+// edit takes no focus, so nothing reaches it.
+void Type(HWND dlg, int id, char c) {
+    HWND edit = GetDlgItem(dlg, id);
+    if (!IsWindowEnabled(edit)) return;
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(edit, WM_CHAR, static_cast<unsigned char>(c), 1, SMTO_ABORTIFHUNG, 5000, &ignored);
 }
 
 }  // namespace
@@ -69,7 +95,8 @@ TEST_F(ZelbrTest, PositionDialogWritesOnlyChanges) {
     EXPECT_EQ(gui::CheckState(dlg, IDC_POS_CENTER), BST_CHECKED);
     EXPECT_EQ(gui::ControlText(dlg, IDC_POS_X), "100");
     EXPECT_EQ(gui::ControlText(dlg, IDC_POS_Y), "110");
-    EXPECT_FALSE(gui::IsControlEnabled(dlg, IDC_POS_X));
+    EXPECT_TRUE(IsReadOnly(dlg, IDC_POS_X));
+    EXPECT_TRUE(IsReadOnly(dlg, IDC_POS_Y));
 
     // To "at exit" and back to centre: enabled, and the save finds nothing new.
     gui::Click(dlg, IDC_POS_ATEXIT);
@@ -83,7 +110,8 @@ TEST_F(ZelbrTest, PositionDialogWritesOnlyChanges) {
 
     // Specified position with a non-number: saved as 0, exit position kept.
     gui::Click(dlg, IDC_POS_SPECIFIED);
-    EXPECT_TRUE(gui::WaitFor([&] { return gui::IsControlEnabled(dlg, IDC_POS_X); }, 3000));
+    EXPECT_TRUE(gui::WaitFor([&] { return !IsReadOnly(dlg, IDC_POS_X); }, 3000));
+    EXPECT_FALSE(IsReadOnly(dlg, IDC_POS_Y));
     gui::SetControlText(dlg, IDC_POS_X, "abc");
     gui::SetControlText(dlg, IDC_POS_Y, "-40");
     gui::Click(dlg, IDC_UPDATE);
@@ -94,6 +122,69 @@ TEST_F(ZelbrTest, PositionDialogWritesOnlyChanges) {
     gui::Click(dlg, IDCANCEL);
     EXPECT_TRUE(gui::WaitGone(dlg));
     EXPECT_EQ(PositionFields(Value(kIni, "Position"))[0], 2);
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, PositionDialogArrowsWorkInEveryModeTypingOnlyInSpecified) {
+    gui::RegWriteBinary(kIni, "Position", PositionBytes(0, 31, 32, 100, 110, 0));
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(gui::Click(main, IDC_SETPOS));
+    HWND dlg = WaitDialog("起動時の表示位置の設定");
+    ASSERT_TRUE(dlg);
+    ASSERT_EQ(gui::CheckState(dlg, IDC_POS_CENTER), BST_CHECKED);
+
+    // Centre mode: typing changes nothing and leaves "更新" off.
+    Type(dlg, IDC_POS_X, '7');
+    Type(dlg, IDC_POS_Y, '7');
+    EXPECT_EQ(gui::ControlText(dlg, IDC_POS_X), "100");
+    EXPECT_EQ(gui::ControlText(dlg, IDC_POS_Y), "110");
+    EXPECT_FALSE(gui::IsControlEnabled(dlg, IDC_UPDATE));
+
+    // The arrow still moves x and offers the save.
+    ASSERT_TRUE(ClickUpArrow(dlg, IDC_POS_XSPIN)) << "up-down disabled in centre mode";
+    EXPECT_TRUE(gui::WaitFor([&] { return gui::ControlText(dlg, IDC_POS_X) != "100"; }, 5000));
+    const std::string x = gui::ControlText(dlg, IDC_POS_X);
+    EXPECT_GT(std::atoi(x.c_str()), 100);
+    EXPECT_TRUE(gui::IsControlEnabled(dlg, IDC_UPDATE));
+    gui::Click(dlg, IDC_UPDATE);
+    EXPECT_TRUE(gui::WaitFor([&] { return PositionFields(Value(kIni, "Position"))[3] != 100; }, 3000));
+    EXPECT_EQ(PositionFields(Value(kIni, "Position")),
+              (std::vector<int32_t>{0, 31, 32, std::atoi(x.c_str()), 110, 0}));
+
+    // At exit: the same.
+    gui::Click(dlg, IDC_POS_ATEXIT);
+    EXPECT_TRUE(gui::WaitFor([&] { return gui::CheckState(dlg, IDC_POS_ATEXIT) == BST_CHECKED; }, 3000));
+    Type(dlg, IDC_POS_Y, '7');
+    EXPECT_EQ(gui::ControlText(dlg, IDC_POS_Y), "110");
+    ASSERT_TRUE(ClickUpArrow(dlg, IDC_POS_YSPIN)) << "up-down disabled in at-exit mode";
+    EXPECT_TRUE(gui::WaitFor([&] { return gui::ControlText(dlg, IDC_POS_Y) != "110"; }, 5000));
+
+    // Specified: typing reaches the edit.
+    gui::Click(dlg, IDC_POS_SPECIFIED);
+    EXPECT_TRUE(gui::WaitFor([&] { return !IsReadOnly(dlg, IDC_POS_X); }, 3000));
+    const std::string before = gui::ControlText(dlg, IDC_POS_X);
+    Type(dlg, IDC_POS_X, '7');
+    EXPECT_NE(gui::ControlText(dlg, IDC_POS_X), before);
+    gui::Click(dlg, IDCANCEL);
+    EXPECT_TRUE(gui::WaitGone(dlg));
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, PositionDialogPullsTheShownPositionInsideForTheMainWindowSize) {
+    gui::RegWriteBinary(kIni, "Position", PositionBytes(0, 1, 2, 5000, 6000, 1));
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    RECT r = WindowRect(main), work = WorkArea();
+    ASSERT_NE(r.right - r.left, r.bottom - r.top);
+    ASSERT_TRUE(gui::Click(main, IDC_SETPOS));
+    HWND dlg = WaitDialog("起動時の表示位置の設定");
+    ASSERT_TRUE(dlg);
+    EXPECT_EQ(gui::ControlText(dlg, IDC_POS_X), std::to_string(work.right - (r.right - r.left)));
+    EXPECT_EQ(gui::ControlText(dlg, IDC_POS_Y), std::to_string(work.bottom - (r.bottom - r.top)));
+    EXPECT_EQ(gui::CheckState(dlg, IDC_POS_KEEPINSIDE), BST_CHECKED);
+    gui::Click(dlg, IDCANCEL);
+    EXPECT_TRUE(gui::WaitGone(dlg));
     CloseMain(main);
 }
 

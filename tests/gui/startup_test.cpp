@@ -205,3 +205,38 @@ TEST_F(ZelbrTest, CompactModeHeightFollowsItemCount) {
     EXPECT_EQ(client.bottom, 160);  // no items yet: only the all-items row
     CloseMain(main);
 }
+
+TEST_F(ZelbrTest, FirstStartCutShortBeforeItsScanScansNextTime) {
+    // Killed at the first-start notice: the settings key exists, "Measure" not.
+    MarkNotFirstStart();
+    AddModule("ALPHA");
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    std::string file;
+    EXPECT_TRUE(gui::RegReadString(std::string(kRoot) + "\\Measure\\0000", "File", &file));
+    EXPECT_EQ(file, "ALPHA.BNC");
+    DWORD select = 0;
+    EXPECT_TRUE(gui::RegReadDword(std::string(kRoot) + "\\Measure\\0000", "Select", &select));
+    EXPECT_EQ(select, 1u);
+    EXPECT_TRUE(gui::IsControlEnabled(main, IDC_ITEMBTN_FIRST));
+    EXPECT_TRUE(gui::IsControlEnabled(main, IDC_ITEMBTN_FIRST + 1));
+    EXPECT_FALSE(gui::IsControlEnabled(main, IDC_ITEMBTN_FIRST + 2));
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, EmptyCatalogueStaysEmpty) {
+    MarkNotFirstStart();
+    HKEY measure = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kRoot) + "\\Measure").c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &measure, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(measure);
+    AddModule("ALPHA");
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    EXPECT_TRUE(gui::RegKeyExists(std::string(kRoot) + "\\Measure"));
+    EXPECT_FALSE(gui::RegKeyExists(std::string(kRoot) + "\\Measure\\0000"));
+    EXPECT_FALSE(gui::IsControlEnabled(main, IDC_ITEMBTN_FIRST));
+    EXPECT_FALSE(gui::IsControlEnabled(main, IDC_ITEMBTN_FIRST + 1));
+    CloseMain(main);
+}

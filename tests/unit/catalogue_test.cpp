@@ -40,6 +40,41 @@ TEST(FileNames, OnlyBareNamesAreAccepted) {
     EXPECT_EQ(WithExtension("X.BNC", "MCR"), "X.MCR");
 }
 
+TEST(FileNames, DeviceNamesAreNeverPlainFiles) {
+    for (const char* device : {"CON.BNC", "PRN.BNC", "AUX.BNC", "NUL.BNC", "COM1.BNC", "COM9.BNC", "LPT1.BNC",
+                               "LPT9.BNC", "com1.bnc", "Aux.Bnc", "nul", "CON.TAR.GZ", "COM1 .BNC", "AUX  .BNC",
+                               "LPT2..BNC", "PRN. .BNC", "CON "})
+        EXPECT_FALSE(IsPlainFileName(device)) << device;
+    for (const char* ordinary : {"COM10.BNC", "CONSOLE.BNC", "LPT0.BNC", "COM.BNC", "AUX1.BNC", "XCON.BNC",
+                                 "COM1X.BNC", "NULL.BNC", "CON_.BNC"})
+        EXPECT_TRUE(IsPlainFileName(ordinary)) << ordinary;
+}
+
+TEST(Catalogue, DeviceNamedEntryCountsAsMissing) {
+    ScratchKey s;
+    TempDir dir;
+    AddItem(s, "0000", "COM1.BNC", &kOn);
+    AddItem(s, "0001", "aux.bnc", &kOn);
+    std::vector<CatalogueEntry> e = ReadCatalogue(s.root(), dir.path);
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_FALSE(e[0].exists);
+    EXPECT_FALSE(e[1].exists);
+    EXPECT_TRUE(e[0].selected);
+}
+
+TEST(MeasureTree, ExistsOnlyOnceCreatedAndAskingCreatesNothing) {
+    ScratchKey s;
+    EXPECT_FALSE(MeasureExists(s.root()));
+    EXPECT_FALSE(MeasureExists(s.root())) << "asking must not create the key";
+    s.Sub("Measure");  // empty, as a user may leave it
+    EXPECT_TRUE(MeasureExists(s.root()));
+    TempDir dir;
+    dir.Write("A.BNC");
+    ScratchKey fresh;
+    BuildMeasureTree(fresh.root(), dir.path);
+    EXPECT_TRUE(MeasureExists(fresh.root()));
+}
+
 TEST(MeasureTree, FirstStartScanSelectsEveryModuleInOrder) {
     ScratchKey s;
     TempDir dir;

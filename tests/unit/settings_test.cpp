@@ -120,10 +120,36 @@ TEST(RunCount, MissingOrMalformedBecomesOneStoredValueKept) {
     EXPECT_EQ(runs, 1);
     EXPECT_EQ(s.Raw(kIniKey, "Precision").size(), 4u);
 
-    // No range test: a hand-made 5 is used as it stands.
-    s.Sub(kIniKey).WriteDword("Precision", 5);
-    ASSERT_TRUE(LoadRunCount(s.root(), &runs));
-    EXPECT_EQ(runs, 5);
+    // Any count from 1 to 10 stands, the ends included.
+    for (DWORD stored : {1u, 5u, 10u}) {
+        s.Sub(kIniKey).WriteDword("Precision", stored);
+        ASSERT_TRUE(LoadRunCount(s.root(), &runs));
+        EXPECT_EQ(runs, static_cast<int>(stored));
+        EXPECT_EQ(As<DWORD>(s.Raw(kIniKey, "Precision")), stored);
+    }
+}
+
+TEST(RunCount, CountsOutsideOneToTenAndOtherTypesAreRepaired) {
+    ScratchKey s;
+    int runs = 0;
+    for (DWORD stored : {0u, 11u, 0xFFFFFFFFu, 0x80000000u}) {
+        s.Sub(kIniKey).WriteDword("Precision", stored);
+        runs = 0;
+        ASSERT_TRUE(LoadRunCount(s.root(), &runs));
+        EXPECT_EQ(runs, 1) << stored;
+        EXPECT_EQ(As<DWORD>(s.Raw(kIniKey, "Precision")), 1u) << stored;
+    }
+    // Four bytes that read as 5, but not as a number.
+    const DWORD five = 5;
+    for (DWORD type : {static_cast<DWORD>(REG_SZ), static_cast<DWORD>(REG_BINARY)}) {
+        s.Sub(kIniKey).WriteBinaryAs(type, "Precision", &five, sizeof five);
+        runs = 0;
+        ASSERT_TRUE(LoadRunCount(s.root(), &runs));
+        EXPECT_EQ(runs, 1) << type;
+        DWORD written = 0;
+        EXPECT_EQ(As<DWORD>(s.Raw(kIniKey, "Precision", &written)), 1u) << type;
+        EXPECT_EQ(written, static_cast<DWORD>(REG_DWORD)) << type;
+    }
 }
 
 TEST(Flag, DefaultsToSevenAndKeepsOtherBits) {
@@ -178,6 +204,95 @@ namespace {
 const RECT kWork{0, 0, 1024, 740};
 const SIZE kWin{640, 480};
 }  // namespace
+
+// A work area away from the screen's origin, so that an edge taken from the
+// wrong side or a size taken from the other axis shows.
+namespace {
+const RECT kOffsetWork{100, 50, 1124, 790};
+}  // namespace
+
+TEST(StartPosition, RightAndBottomEdgesPullBackExactly) {
+    for (int32_t mode : {1, 2}) {
+        PositionRecord rec{mode, 0, 0, 0, 0, 1};
+        auto at = [&](int32_t x, int32_t y) {
+            (mode == 1 ? rec.exitX : rec.specX) = x;
+            (mode == 1 ? rec.exitY : rec.specY) = y;
+            return StartPosition(rec, kOffsetWork, kWin);
+        };
+        // Flush with the right and bottom edges: stays.
+        POINT p = at(1124 - 640, 790 - 480);
+        EXPECT_EQ(p.x, 484) << mode;
+        EXPECT_EQ(p.y, 310) << mode;
+        // One pixel past: pulled back to the edge.
+        p = at(1124 - 640 + 1, 790 - 480 + 1);
+        EXPECT_EQ(p.x, 484) << mode;
+        EXPECT_EQ(p.y, 310) << mode;
+        p = at(5000, 300);
+        EXPECT_EQ(p.x, 484) << mode;
+        EXPECT_EQ(p.y, 300) << mode;
+        p = at(200, 5000);
+        EXPECT_EQ(p.x, 200) << mode;
+        EXPECT_EQ(p.y, 310) << mode;
+    }
+}
+
+TEST(StartPosition, LeftAndTopEdgesPullExactlyAndTheCornerGetsOnePixel) {
+    for (int32_t mode : {1, 2}) {
+        PositionRecord rec{mode, 0, 0, 0, 0, 1};
+        auto at = [&](int32_t x, int32_t y) {
+            (mode == 1 ? rec.exitX : rec.specX) = x;
+            (mode == 1 ? rec.exitY : rec.specY) = y;
+            return StartPosition(rec, kOffsetWork, kWin);
+        };
+        POINT p = at(99, 200);  // one pixel left of the work area
+        EXPECT_EQ(p.x, 100) << mode;
+        EXPECT_EQ(p.y, 200) << mode;
+        p = at(300, 49);  // one pixel above
+        EXPECT_EQ(p.x, 300) << mode;
+        EXPECT_EQ(p.y, 50) << mode;
+        p = at(100, 50);  // the corner itself: one pixel right of it
+        EXPECT_EQ(p.x, 101) << mode;
+        EXPECT_EQ(p.y, 50) << mode;
+        p = at(100, 51);  // on the left edge only: kept
+        EXPECT_EQ(p.x, 100) << mode;
+        EXPECT_EQ(p.y, 51) << mode;
+        // Pulled into the corner from outside: one pixel right of it.
+        p = at(-4000, -4000);
+        EXPECT_EQ(p.x, 101) << mode;
+        EXPECT_EQ(p.y, 50) << mode;
+        p = at(100, -1);
+        EXPECT_EQ(p.x, 101) << mode;
+        EXPECT_EQ(p.y, 50) << mode;
+        p = at(99, 50);
+        EXPECT_EQ(p.x, 101) << mode;
+        EXPECT_EQ(p.y, 50) << mode;
+    }
+    // A window exactly as wide as the work area, pulled from the right, lands
+    // on the left edge: the corner rule applies there too.
+    PositionRecord rec{2, 0, 0, 700, 10, 1};
+    POINT p = StartPosition(rec, kOffsetWork, SIZE{1024, 480});
+    EXPECT_EQ(p.x, 101);
+    EXPECT_EQ(p.y, 50);
+}
+
+TEST(StartPosition, PositionsNearTheIntegerLimitArePulledInside) {
+    const int32_t big = 0x7FFFFFFF, nearBig = 0x7FFFFFFF - 100;
+    for (int32_t mode : {1, 2}) {
+        PositionRecord rec{mode, big, nearBig, big, nearBig, 1};
+        POINT p = StartPosition(rec, kOffsetWork, kWin);
+        EXPECT_EQ(p.x, 484) << mode;
+        EXPECT_EQ(p.y, 310) << mode;
+        rec = PositionRecord{mode, INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, 1};
+        p = StartPosition(rec, kOffsetWork, kWin);
+        EXPECT_EQ(p.x, 101) << mode;
+        EXPECT_EQ(p.y, 50) << mode;
+    }
+    // Without keep-inside the stored position stands.
+    PositionRecord rec{2, 0, 0, big, nearBig, 0};
+    POINT p = StartPosition(rec, kOffsetWork, kWin);
+    EXPECT_EQ(p.x, big);
+    EXPECT_EQ(p.y, nearBig);
+}
 
 TEST(StartPosition, ModeOneUsesExitPosition) {
     PositionRecord rec{1, 100, 50, 0, 0, 0};
