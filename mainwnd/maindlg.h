@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/clock.h"
 #include "app/settings.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
@@ -20,8 +21,8 @@ public:
     const settings::Version& ShownProductVersion() const { return m_shownVersion; }
     const std::string& ProgramDir() const { return m_programDir; }
     settings::Options m_options;
-    bool m_useMultimediaTimer = false;
-    DWORD CurrentTime() const;
+    CalibratedClock m_clock;  // UseMultimediaTimer() once calibrated
+    DWORD CurrentTime() const { return m_clock.Now(); }
 
     int CountUsedItems() const;
     void ApplyLayout();
