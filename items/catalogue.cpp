@@ -1,5 +1,6 @@
 #include "items/catalogue.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -46,6 +47,52 @@ bool FileExists(const std::string& path) {
     return true;
 }
 
+namespace {
+std::wstring Wide(const std::string& text) {
+    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (n <= 0) return std::wstring();
+    std::wstring w(n, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &w[0], n);
+    return w;
+}
+
+// Whole characters, not bytes: a double-byte character's second byte may
+// look like a lower-case letter.
+std::wstring UpperWide(const std::string& name) {
+    std::wstring w = Wide(name);
+    if (!w.empty()) CharUpperBuffW(&w[0], static_cast<DWORD>(w.size()));
+    return w;
+}
+
+void AddUpper(std::vector<std::wstring>* names, const wchar_t* name) {
+    std::wstring w(name);
+    if (w.empty()) return;
+    CharUpperBuffW(&w[0], static_cast<DWORD>(w.size()));
+    names->push_back(w);
+}
+}  // namespace
+
+DirectoryListing::DirectoryListing(const std::string& dir) {
+    std::wstring pattern = Wide(dir) + L"*";
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW(pattern.c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        AddUpper(&m_names, found.cFileName);
+        AddUpper(&m_names, found.cAlternateFileName);
+    } while (FindNextFileW(h, &found));
+    FindClose(h);
+    std::sort(m_names.begin(), m_names.end());
+}
+
+bool DirectoryListing::Contains(const std::string& name) const {
+    if (name.find_first_of("*?<>\"") != std::string::npos) return false;
+    std::wstring w = UpperWide(name);
+    // A path loses its trailing dots and spaces before it is searched.
+    w.erase(w.find_last_not_of(L". ") + 1);
+    return !w.empty() && std::binary_search(m_names.begin(), m_names.end(), w);
+}
+
 std::string WithExtension(const std::string& name, const char* ext3) {
     if (name.size() < 3) return ext3;
     return name.substr(0, name.size() - 3) + ext3;
@@ -82,6 +129,7 @@ std::vector<CatalogueEntry> ReadCatalogue(HKEY root, const std::string& programD
     std::vector<CatalogueEntry> entries;
     RegKey measure;
     if (!measure.Open(root, kMeasureKey, KEY_READ)) return entries;
+    DirectoryListing files(programDir);
     for (DWORD index = 0;; ++index) {
         char name[256];
         DWORD len = sizeof name;
@@ -92,7 +140,7 @@ std::vector<CatalogueEntry> ReadCatalogue(HKEY root, const std::string& programD
         if (!item.Open(measure.get(), name, KEY_READ)) continue;
         CatalogueEntry e;
         if (!item.ReadText("File", &e.file)) continue;
-        e.exists = IsPlainFileName(e.file) && FileExists(programDir + e.file);
+        e.exists = IsPlainFileName(e.file) && files.Contains(e.file);
         DWORD select = 0;
         e.selected = item.ReadDword("Select", &select) && select == 1;
         entries.push_back(e);

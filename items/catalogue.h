@@ -24,6 +24,20 @@ constexpr size_t kDibOffset = 184;
 bool IsPlainFileName(const std::string& name);
 // The exact path exists (a file search on it, as the catalogue checks).
 bool FileExists(const std::string& path);
+// The names in one directory, read with a single search, for many
+// lookups: a file search on each exact path costs too much in a large
+// catalogue. A name is there when a file search on it would find it: case
+// does not matter and the short (8.3) name counts. Names with search
+// wildcards never count.
+class DirectoryListing {
+public:
+    explicit DirectoryListing(const std::string& dir);  // dir ends with a backslash
+    bool Contains(const std::string& name) const;
+
+private:
+    std::vector<std::wstring> m_names;  // upper case, sorted
+};
+
 // name with its last three characters replaced (X.BNC -> X.MCR).
 std::string WithExtension(const std::string& name, const char* ext3);
 

@@ -1,6 +1,5 @@
 #include "mainwnd/maindlg.h"
 
-#include "app/clock.h"
 #include "app/help.h"
 #include "framework/winapp.h"
 #include "items/catalogue.h"
@@ -100,8 +99,6 @@ bool CMainDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 
 bool CMainDlg::OnCommand(UINT id, UINT code, HWND) { return DispatchCommandTable(this, kCommands, id, code); }
 
-DWORD CMainDlg::CurrentTime() const { return ::CurrentTime(m_useMultimediaTimer); }
-
 void CMainDlg::FailAndQuit(const char* text) {
     MessageBox(text, MB_ICONSTOP);
     PostQuitMessage(0);
@@ -109,7 +106,7 @@ void CMainDlg::FailAndQuit(const char* text) {
 
 BOOL CMainDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    m_useMultimediaTimer = CalibrateTimer();
+    m_clock.Start();
     BuildSystemMenu();
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "app/clock.h"
 #include "app/settings.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
@@ -21,8 +22,8 @@ public:
     HKEY RootKey() const { return m_hRootKey; }
     const std::string& ProgramDir() const { return m_programDir; }
     settings::Options m_options;
-    bool m_useMultimediaTimer = false;
-    DWORD CurrentTime() const;
+    CalibratedClock m_clock;  // UseMultimediaTimer() once calibrated
+    DWORD CurrentTime() const { return m_clock.Now(); }
 
     int CountUsedItems() const;
     void ApplyLayout();

@@ -35,18 +35,24 @@ int RateRecord(const ResultRecord& rec, uint32_t runCount) {
     return ToScore(score);
 }
 
-int ItemScore(HKEY root, const std::string& name, uint32_t runCount, uint32_t* reference) {
-    if (name.empty()) return kNoScore;
-    RegKey bench;
-    if (!bench.Create(root, kBenchKey)) return kNoScore;
+namespace {
+int ScoreUnder(HKEY bench, const std::string& name, uint32_t runCount, uint32_t* reference) {
     std::string base = name.size() > 4 ? name.substr(0, name.size() - 4) : std::string();
     RegKey item;
-    if (base.empty() || !item.Open(bench.get(), base.c_str(), KEY_READ)) return kNoScore;
+    if (base.empty() || !item.Open(bench, base.c_str(), KEY_READ)) return kNoScore;
     ResultRecord rec;
     if (!item.ReadExact("Result", &rec, sizeof rec)) return kNoScore;
     int score = RateRecord(rec, runCount);
     if (score != kNoScore && reference) *reference = rec.reference;
     return score;
+}
+}  // namespace
+
+int ItemScore(HKEY root, const std::string& name, uint32_t runCount, uint32_t* reference) {
+    if (name.empty()) return kNoScore;
+    RegKey bench;
+    if (!bench.Create(root, kBenchKey)) return kNoScore;
+    return ScoreUnder(bench.get(), name, runCount, reference);
 }
 
 int WeightedScore(const Rated* items, size_t count) {
@@ -68,14 +74,17 @@ int OverallScore(HKEY root, const std::string& programDir, uint32_t runCount,
         if (!measure.Create(root, items::kMeasureKey)) return kNoScore;
     }
     std::vector<Rated> rated;
+    // "Bench" opened once for the walk, not once per item as ItemScore does.
+    RegKey bench;
     for (const items::CatalogueEntry& e : items::ReadCatalogue(root, programDir)) {
         if (!e.exists) {
             onMissing(e.file);
             continue;
         }
         if (!e.selected) continue;
+        if (!bench.get() && !bench.Create(root, kBenchKey)) continue;
         uint32_t reference = 0;
-        int score = ItemScore(root, e.file, runCount, &reference);
+        int score = ScoreUnder(bench.get(), e.file, runCount, &reference);
         if (score == kNoScore) continue;
         rated.push_back(Rated{reference, score});
     }

@@ -4,8 +4,29 @@
 #include "items/catalogue.h"
 #include "res/resource.h"
 
+namespace {
+const char kToolTipProp[] = "ZelbrToolTip";
+
+// One tool tip control serves all image buttons of a window: each control is
+// a top-level window of its own, and a dozen of them made start-up slow. The
+// parent owns it, so it goes with the parent.
+HWND SharedToolTip(HWND parent) {
+    HWND tip = static_cast<HWND>(GetPropA(parent, kToolTipProp));
+    if (tip && IsWindow(tip)) return tip;
+    tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, parent,
+                          nullptr, CWinApp::Get()->m_hInstance, nullptr);
+    if (tip) SetPropA(parent, kToolTipProp, tip);
+    return tip;
+}
+}  // namespace
+
 CImageBtn::~CImageBtn() {
-    if (m_tipWnd) DestroyWindow(m_tipWnd);
+    if (!m_tipWnd || !IsWindow(m_tipWnd) || !IsWindow(m_hWnd)) return;
+    TOOLINFOA ti{};
+    ti.cbSize = TTTOOLINFOA_V1_SIZE;
+    ti.hwnd = ::GetParent(m_hWnd);
+    ti.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
+    ::SendMessageA(m_tipWnd, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 bool CImageBtn::AttachTo(CWnd* parent, int id, const std::string& tip, const std::string& label) {
@@ -18,8 +39,7 @@ bool CImageBtn::AttachTo(CWnd* parent, int id, const std::string& tip, const std
 void CImageBtn::SetTip(const std::string& tip) {
     m_tip = tip;
     if (!m_tipWnd) {
-        m_tipWnd = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0,
-                                   0, 0, ::GetParent(m_hWnd), nullptr, CWinApp::Get()->m_hInstance, nullptr);
+        m_tipWnd = SharedToolTip(::GetParent(m_hWnd));
         if (!m_tipWnd) return;
         TOOLINFOA ti{};
         ti.cbSize = TTTOOLINFOA_V1_SIZE;

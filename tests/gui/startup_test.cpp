@@ -1,6 +1,8 @@
 #include "../../res/resource.h"
 #include "zelbr_fixture.h"
 
+#include <commctrl.h>
+
 using namespace zelbr;
 
 TEST_F(ZelbrTest, FirstStartRecordsEverythingThenLaterStartsDoNot) {
@@ -238,5 +240,18 @@ TEST_F(ZelbrTest, EmptyCatalogueStaysEmpty) {
     EXPECT_FALSE(gui::RegKeyExists(std::string(kRoot) + "\\Measure\\0000"));
     EXPECT_FALSE(gui::IsControlEnabled(main, IDC_ITEMBTN_FIRST));
     EXPECT_FALSE(gui::IsControlEnabled(main, IDC_ITEMBTN_FIRST + 1));
+    CloseMain(main);
+}
+
+TEST_F(ZelbrTest, ToolAndItemButtonsShareOneToolTipControl) {
+    MarkNotFirstStart();
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    std::vector<HWND> tips;
+    for (HWND w : gui::TopWindows(program_.pid, false))
+        if (gui::ClassName(w) == "tooltips_class32") tips.push_back(w);
+    ASSERT_EQ(tips.size(), 1u) << "a tool tip window per button costs start-up time";
+    // 13 tool buttons and 11 item buttons, every one with its tip.
+    EXPECT_EQ(SendMessageA(tips[0], TTM_GETTOOLCOUNT, 0, 0), 24);
     CloseMain(main);
 }

@@ -75,6 +75,36 @@ TEST(MeasureTree, ExistsOnlyOnceCreatedAndAskingCreatesNothing) {
     EXPECT_TRUE(MeasureExists(fresh.root()));
 }
 
+TEST(DirectoryListing, FindsWhatAFileSearchOnTheNameFinds) {
+    TempDir dir;
+    dir.Write("A.BNC");
+    dir.Write("LongModuleName.BNC");
+    dir.Write("ソフト.BNC");
+    dir.Write("Ａ.BNC");  // full-width letter
+    char shortPath[MAX_PATH] = {};
+    ASSERT_NE(GetShortPathNameA((dir.path + "LongModuleName.BNC").c_str(), shortPath, MAX_PATH), 0u);
+    std::string shortName = std::string(shortPath).substr(std::string(shortPath).rfind('\\') + 1);
+    ASSERT_NE(shortName, "LongModuleName.BNC");
+    DirectoryListing listing(dir.path);
+    const char* names[] = {"A.BNC", "a.bnc", "A.BN", "A.BNC.X", "B.BNC", "LONGMODULENAME.BNC", "ソフト.bnc",
+                           "ｿﾌﾄ.BNC", "ａ.bnc", "A.BNC.", "A.BNC ", "A.BNC. .", " "};
+    for (const char* name : names) EXPECT_EQ(listing.Contains(name), FileExists(dir.path + name)) << name;
+    EXPECT_TRUE(listing.Contains("a.bnc")) << "case does not matter";
+    EXPECT_TRUE(listing.Contains("ａ.bnc")) << "nor for full-width letters";
+    EXPECT_TRUE(listing.Contains(shortName)) << "the short name counts";
+    EXPECT_FALSE(listing.Contains("B.BNC"));
+    EXPECT_FALSE(listing.Contains("A.BN"));
+    EXPECT_FALSE(DirectoryListing(dir.path + "none\\").Contains("A.BNC"));
+}
+
+TEST(DirectoryListing, WildcardsNeverCountAsExisting) {
+    TempDir dir;
+    dir.Write("A.BNC");
+    DirectoryListing listing(dir.path);
+    for (const char* name : {"*", "*.BNC", "?.BNC", "A.BN?", "A.BN<", "A\".BNC"}) EXPECT_FALSE(listing.Contains(name)) << name;
+    EXPECT_TRUE(listing.Contains("A.BNC"));
+}
+
 TEST(MeasureTree, FirstStartScanSelectsEveryModuleInOrder) {
     ScratchKey s;
     TempDir dir;
@@ -124,13 +154,18 @@ TEST(Catalogue, SelectionNeedsExactlyOneAndFilesAreChecked) {
     AddItem(s, "0003", "GONE.BNC", &kOff);
     AddItem(s, "0004", "..\\A.BNC", &kOn);
     s.Sub("Measure\\0005");  // no "File": left out
+    AddItem(s, "0006", "?.BNC", &kOn);
+    AddItem(s, "0007", "a.bnc", &kOn);
     std::vector<CatalogueEntry> e = ReadCatalogue(s.root(), dir.path);
-    ASSERT_EQ(e.size(), 5u);
+    ASSERT_EQ(e.size(), 7u);
+    EXPECT_TRUE(e[0].exists);
     EXPECT_TRUE(e[0].selected);
     EXPECT_FALSE(e[1].selected);
     EXPECT_FALSE(e[2].selected);
     EXPECT_FALSE(e[3].exists);
     EXPECT_FALSE(e[4].exists) << "a path outside the program directory counts as missing";
+    EXPECT_FALSE(e[5].exists) << "a wildcard is no module";
+    EXPECT_TRUE(e[6].exists);
 }
 
 TEST(Catalogue, FileValueIsCutAtItsFirstNul) {

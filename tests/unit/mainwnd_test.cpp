@@ -34,6 +34,45 @@ TEST(Clock, MultimediaTimerBoundsAreExclusive) {
     EXPECT_FALSE(MultimediaTimerPlausible(0xFFFFFFF0u));  // wrapped backwards
 }
 
+TEST(Clock, SecondReadingCountsOnlyAfterMoreThan200Ticks) {
+    CalibratedClock c;
+    c.Begin(1000, 5000);
+    EXPECT_FALSE(c.Sample(1250, 5200));
+    EXPECT_FALSE(c.Calibrated());
+    EXPECT_FALSE(c.UseMultimediaTimer()) << "the tick count until the second reading";
+    EXPECT_TRUE(c.Sample(1250, 5201));
+    EXPECT_TRUE(c.Calibrated());
+    EXPECT_TRUE(c.UseMultimediaTimer());
+    EXPECT_TRUE(c.Sample(1000, 9000));  // decided once
+    EXPECT_TRUE(c.UseMultimediaTimer());
+
+    const DWORD advance[][2] = {{190, 0}, {191, 1}, {299, 1}, {300, 0}};
+    for (const auto& a : advance) {
+        c.Begin(0, 0);
+        ASSERT_TRUE(c.Sample(a[0], 201));
+        EXPECT_EQ(c.UseMultimediaTimer(), a[1] != 0) << a[0];
+    }
+    // Both counters wrapping between the readings.
+    c.Begin(0xFFFFFFA0u, 0xFFFFFF80u);
+    EXPECT_FALSE(c.Sample(0x00000040u, 0x00000048u));
+    ASSERT_TRUE(c.Sample(0x0000009Au, 0x00000049u));  // 250 and 201 ms
+    EXPECT_TRUE(c.UseMultimediaTimer());
+}
+
+TEST(Clock, SecondReadingComesFromTheMessageLoop) {
+    CalibratedClock c;
+    c.Start();
+    EXPECT_FALSE(c.Calibrated()) << "start-up must not wait for the calibration";
+    EXPECT_FALSE(c.UseMultimediaTimer());
+    DWORD start = GetTickCount();
+    while (!c.Calibrated() && GetTickCount() - start < 10000) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+    }
+    EXPECT_TRUE(c.Calibrated());
+}
+
 TEST(Layout, CompactRowsFollowItemCount) {
     POINT p;
     ASSERT_TRUE(layout::ControlOrigin(IDC_ITEMBTN_FIRST, 0, 0, &p));
