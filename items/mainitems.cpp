@@ -12,9 +12,11 @@ void CMainDlg::ShowMissingFile(const std::string& file) {
     AppMessageBox(m_hWnd, items::MissingFileMessage(file), MB_OK);
 }
 
-void CMainDlg::AssignItemButtons(bool refresh) {
+void CMainDlg::AssignItemButtons(bool refresh) { PlaceItems(items::ReadCatalogue(m_hRootKey, m_programDir), refresh); }
+
+void CMainDlg::PlaceItems(const std::vector<items::CatalogueEntry>& catalogue, bool refresh) {
     int count = 0;
-    for (const items::CatalogueEntry& e : items::ReadCatalogue(m_hRootKey, m_programDir)) {
+    for (const items::CatalogueEntry& e : catalogue) {
         if (!e.exists) {
             ShowMissingFile(e.file);
             continue;

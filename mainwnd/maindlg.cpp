@@ -8,6 +8,7 @@
 #include "mainwnd/paint.h"
 #include "mainwnd/version.h"
 #include "run/protocol.h"
+#include "run/scores.h"
 #include "run/rundialogs.h"
 #include "res/resource.h"
 #include "widgets/positiondlg.h"
@@ -143,8 +144,14 @@ BOOL CMainDlg::OnInitDialog() {
     for (int i = 0; i < 18; ++i) m_sysCaptions[i] = LoadResString(kSystemCaptions[i].stringId);
     for (int i = 0; i < 12; ++i) m_toolCaptions[i] = LoadResString(kCompactCaptions[i].stringId);
     AttachControls();
-    AssignItemButtons(false);
-    ShowOverallScore();
+    // One read of the catalogue serves the slots and the overall score; each
+    // still reports the missing modules it meets.
+    std::vector<items::CatalogueEntry> catalogue = items::ReadCatalogue(m_hRootKey, m_programDir);
+    PlaceItems(catalogue, false);
+    SetScoreTexts(0,
+                  run::OverallScore(m_hRootKey, catalogue, static_cast<uint32_t>(m_options.runCount),
+                                    [this](const std::string& file) { ShowMissingFile(file); }),
+                  true);
     for (int i = 0; i < 13; ++i) m_sysInfoStatic[i].SetWindowText(m_sysInfo[i]);
 
     ApplyLayout();

@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
+#include "items/catalogue.h"
 #include "run/measurement.h"
 #include "run/moduleprocess.h"
 #include "widgets/imagebtn.h"
@@ -31,6 +32,7 @@ public:
     // Item catalogue.
     void BuildMeasureTree();
     void AssignItemButtons(bool refresh);
+    void PlaceItems(const std::vector<items::CatalogueEntry>& catalogue, bool refresh);
     void ShowMissingFile(const std::string& file) override;
 
     // Runs (routed to the measurement) and scores.

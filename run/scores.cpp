@@ -73,10 +73,15 @@ int OverallScore(HKEY root, const std::string& programDir, uint32_t runCount,
         RegKey measure;
         if (!measure.Create(root, items::kMeasureKey)) return kNoScore;
     }
+    return OverallScore(root, items::ReadCatalogue(root, programDir), runCount, onMissing);
+}
+
+int OverallScore(HKEY root, const std::vector<items::CatalogueEntry>& catalogue, uint32_t runCount,
+                 const std::function<void(const std::string&)>& onMissing) {
     std::vector<Rated> rated;
     // "Bench" opened once for the walk, not once per item as ItemScore does.
     RegKey bench;
-    for (const items::CatalogueEntry& e : items::ReadCatalogue(root, programDir)) {
+    for (const items::CatalogueEntry& e : catalogue) {
         if (!e.exists) {
             onMissing(e.file);
             continue;

@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "items/catalogue.h"
 
 namespace run {
 
@@ -39,6 +42,10 @@ int WeightedScore(const Rated* items, size_t count);
 // Walks the catalogue; onMissing is called for each entry whose module file
 // is not there (the caller shows the message).
 int OverallScore(HKEY root, const std::string& programDir, uint32_t runCount,
+                 const std::function<void(const std::string&)>& onMissing);
+// The same over a catalogue already read (start-up reads it once for the
+// slots and the overall score).
+int OverallScore(HKEY root, const std::vector<items::CatalogueEntry>& catalogue, uint32_t runCount,
                  const std::function<void(const std::string&)>& onMissing);
 
 // "%d", or empty for no score.
