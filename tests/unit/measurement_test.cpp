@@ -546,17 +546,34 @@ TEST_F(MeasurementTest, WindowComesBackAtTheEndMessageNotWhenTheModuleExits) {
 
 TEST_F(MeasurementTest, SettingsKeyThatCannotBeOpenedQuits) {
     // A non-volatile key cannot live below a volatile one.
-    HKEY ini;
-    ASSERT_EQ(RegCreateKeyExA(scratch.root(), "Ini", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &ini,
-                              nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(ini);
+    auto breakSettingsKey = [&] {
+        DeleteKeyTree(scratch.root(), "Ini");
+        HKEY ini;
+        ASSERT_EQ(RegCreateKeyExA(scratch.root(), "Ini", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                                  &ini, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(ini);
+    };
+    breakSettingsKey();
     M().PushItemBtn(run::kItemButton, "T1.MCR");
     std::vector<std::string> expected{
         "notice:PushItemBtn() 正常にレジストリの操作ができません。\nアプリケーション ベンチマークを終了します。", "quit"};
     EXPECT_EQ(host.calls, expected);
     EXPECT_EQ(host.types.back() & MB_ICONSTOP, static_cast<UINT>(MB_ICONSTOP));
     EXPECT_TRUE(Starts().empty());
+
+    // Lost while a module measures: its end message cannot be checked.
+    DeleteKeyTree(scratch.root(), "Ini");
+    options.runCount = 10;
+    M().PushItemBtn(run::kItemButton, "T1.MCR");
+    breakSettingsKey();
+    host.calls.clear();
+    Complete();
+    ASSERT_FALSE(host.calls.empty());
+    EXPECT_EQ(host.calls[0],
+              "notice:OnEndBnc() 正常にレジストリの操作ができません。\nアプリケーション ベンチマークを終了します。");
+    EXPECT_EQ(host.Count("quit"), 1u);
+    EXPECT_TRUE(Starts().empty()) << "nothing is started afterwards";
 }
 
 // --- precision ------------------------------------------------------------------------
