@@ -450,8 +450,12 @@ TEST_F(RunTest, ModuleDeafToAnAbortIsEndedWithTheApplicationItStarted) {
     ASSERT_TRUE(childProcess);
     gui::SysCommand(main, SC_CLOSE);
     EXPECT_EQ(AnswerBox(), kAbortNotice);
-    std::string text = AnswerBox(IDOK, 30000);
+    HWND box = gui::WaitMessageBox(program_.pid, 30000);
+    ASSERT_TRUE(box);
+    std::string text = gui::MessageBoxText(box);
     EXPECT_NE(text.find("起動したアプリケーションとともに終了させました。"), std::string::npos) << text;
+    SaveShot(box, "module_ended");
+    gui::Answer(box, IDOK);
     ASSERT_TRUE(WaitRestored(main));
     EXPECT_EQ(WaitForSingleObject(childProcess, 5000), static_cast<DWORD>(WAIT_OBJECT_0))
         << "the application it started still runs";
