@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "app/clock.h"
-#include "mainwnd/layout.h"
 #include "mainwnd/paint.h"
 #include "mainwnd/version.h"
 #include "res/resource.h"
@@ -71,43 +70,6 @@ TEST(Clock, SecondReadingComesFromTheMessageLoop) {
         while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
     }
     EXPECT_TRUE(c.Calibrated());
-}
-
-TEST(Layout, CompactRowsFollowItemCount) {
-    POINT p;
-    ASSERT_TRUE(layout::ControlOrigin(IDC_ITEMBTN_FIRST, 0, 0, &p));
-    EXPECT_EQ(p.x, 8);
-    EXPECT_EQ(p.y, 120);
-    ASSERT_TRUE(layout::ControlOrigin(IDC_NUMLED_FIRST + 3, 0, 3, &p));
-    EXPECT_EQ(p.x, 210);
-    EXPECT_EQ(p.y, 120 + 105);
-    // Rows beyond the items drop below the client area.
-    ASSERT_TRUE(layout::ControlOrigin(IDC_LEVELLED_FIRST + 4, 0, 3, &p));
-    EXPECT_EQ(p.x, 294);
-    EXPECT_EQ(p.y, 120 + 140 + 100);
-    EXPECT_EQ(layout::ClientSize(0, 0).cy, 160);
-    EXPECT_EQ(layout::ClientSize(0, 10).cy, 510);
-    EXPECT_EQ(layout::ClientSize(0, 10).cx, 462);
-}
-
-TEST(Layout, SystemInformationModePlacesEverything) {
-    POINT p;
-    ASSERT_TRUE(layout::ControlOrigin(IDC_ITEMBTN_FIRST + 10, 1, 0, &p));
-    EXPECT_EQ(p.x, 318);
-    EXPECT_EQ(p.y, 36 + 350);
-    ASSERT_TRUE(layout::ControlOrigin(IDC_EDITINFO, 1, 0, &p));
-    EXPECT_EQ(p.x, 72);
-    ASSERT_TRUE(layout::ControlOrigin(IDC_EDITINFO, 0, 0, &p));
-    EXPECT_EQ(p.x, 800);
-    EXPECT_EQ(p.y, 600);
-    ASSERT_TRUE(layout::ControlOrigin(IDC_SYSINFO_FIRST + 12, 1, 0, &p));
-    EXPECT_EQ(p.x, 56);
-    EXPECT_EQ(p.y, 368);
-    ASSERT_TRUE(layout::ControlOrigin(IDC_LOGO, 0, 0, &p));
-    EXPECT_EQ(p.x, 800);
-    EXPECT_FALSE(layout::ControlOrigin(IDC_HELPBTN, 1, 0, &p));
-    EXPECT_EQ(layout::ClientSize(1, 3).cx, 633);
-    EXPECT_EQ(layout::ClientSize(1, 3).cy, 455);
 }
 
 namespace {

@@ -72,8 +72,9 @@ TEST(ItemScoreRegistry, ReadsBenchKeyByBaseName) {
     ScratchKey s;
     uint32_t reference = 0;
     EXPECT_EQ(ItemScore(s.root(), "", 1, &reference), kNoScore);
+    ASSERT_FALSE(RegKey().Open(s.root(), "Bench"));
     EXPECT_EQ(ItemScore(s.root(), "X.MCR", 1, &reference), kNoScore);
-    EXPECT_TRUE(s.Sub("Bench").get() != nullptr);
+    EXPECT_TRUE(RegKey().Open(s.root(), "Bench")) << "reading a score creates an empty \"Bench\"";
     Store(s, "X", Record(1, 500, {1000}));
     EXPECT_EQ(ItemScore(s.root(), "X.MCR", 1, &reference), 5000);
     EXPECT_EQ(reference, 500u);
@@ -155,10 +156,16 @@ TEST(Walk, EmptyOrUnselectedCatalogueEndsAtOnce) {
 
 TEST(HandOver, ValuesAreWrittenAsDwords) {
     ScratchKey s;
-    ASSERT_TRUE(WriteHandOver(s.root(), 0, reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x1234))));
+    ASSERT_TRUE(WriteHandOver(s.root(), 3, reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x1234))));
     DWORD type = 0;
     EXPECT_EQ(s.Raw("Ini\\zelBr", "hWnd", &type), std::string("\x34\x12\x00\x00", 4));
     EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    type = 0;
+    EXPECT_EQ(s.Raw("Ini\\zelBr", "Count", &type), std::string("\x03\x00\x00\x00", 4));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    // A new measurement starts counting again from its first run.
+    ASSERT_TRUE(WriteHandOver(s.root(), 0, reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x1234))));
+    EXPECT_EQ(s.Raw("Ini\\zelBr", "Count"), std::string("\x00\x00\x00\x00", 4));
     ASSERT_TRUE(WriteCount(s.root(), 7));
     DWORD count = 0;
     ASSERT_TRUE(ReadCount(s.root(), &count));

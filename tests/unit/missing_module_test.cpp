@@ -1,0 +1,126 @@
+// Entries whose module is not a file of the program directory: every pass
+// over the catalogue treats them as missing, whatever their selection, and
+// a name that climbs out of the directory never counts as present, even
+// when a file sits where it points.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "items/catalogue.h"
+#include "run/protocol.h"
+#include "run/scores.h"
+#include "scratch_key.h"
+#include "temp_dir.h"
+
+namespace {
+
+// A program directory inside a scratch directory, so that "..\X" names a
+// real file just outside it.
+struct NestedProgramDir {
+    NestedProgramDir() {
+        program = outer.path + "prog\\";
+        CreateDirectoryA(program.c_str(), nullptr);
+    }
+    ~NestedProgramDir() {
+        WIN32_FIND_DATAA f;
+        HANDLE h = FindFirstFileA((program + "*").c_str(), &f);
+        if (h != INVALID_HANDLE_VALUE) {
+            do DeleteFileA((program + f.cFileName).c_str());
+            while (FindNextFileA(h, &f));
+            FindClose(h);
+        }
+        RemoveDirectoryA(program.c_str());
+    }
+    void WriteInside(const char* name) const {
+        HANDLE h = CreateFileA((program + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        CloseHandle(h);
+    }
+    TempDir outer;
+    std::string program;  // ends with a backslash
+};
+
+void AddEntry(const ScratchKey& s, const char* key, const char* file, DWORD select) {
+    RegKey k = s.Sub((std::string("Measure\\") + key).c_str());
+    k.WriteText("File", file);
+    k.WriteDword("Select", select);
+}
+
+run::ResultRecord Record(uint32_t reference, uint32_t value) {
+    run::ResultRecord r{};
+    r.runs = 1;
+    r.reference = reference;
+    r.values[0] = value;
+    r.runSum = value;
+    r.checkSum = r.runs + r.reference + value + r.runSum;
+    return r;
+}
+
+}  // namespace
+
+TEST(MissingModules, NameOutsideTheProgramDirectoryIsMissingEvenWhenTheFileExists) {
+    ScratchKey s;
+    NestedProgramDir dir;
+    dir.outer.Write("A.BNC");
+    dir.WriteInside("B.BNC");
+    ASSERT_TRUE(items::FileExists(dir.program + "..\\A.BNC")) << "the file the name points at must exist";
+    AddEntry(s, "0000", "..\\A.BNC", 1);
+    AddEntry(s, "0001", "B.BNC", 1);
+
+    std::vector<items::CatalogueEntry> e = items::ReadCatalogue(s.root(), dir.program);
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[0].file, "..\\A.BNC");
+    EXPECT_FALSE(e[0].exists);
+    EXPECT_TRUE(e[1].exists);
+
+    // A run of all items passes over it and reports it.
+    std::vector<std::string> missing;
+    run::AllItemsWalk walk;
+    std::vector<std::string> ran;
+    int pass = run::NextSelectedItem(s.root(), dir.program, 1, 0, &walk,
+                                     [&](const std::string& f) { missing.push_back(f); });
+    while (pass < 1) {
+        ran.push_back(walk.current);
+        pass = run::NextSelectedItem(s.root(), dir.program, 1, pass, &walk,
+                                     [&](const std::string& f) { missing.push_back(f); });
+    }
+    EXPECT_EQ(ran, std::vector<std::string>{"B.BNC"});
+    EXPECT_EQ(missing, std::vector<std::string>{"..\\A.BNC"});
+
+    // So does the overall score.
+    missing.clear();
+    const run::ResultRecord b = Record(100, 200);
+    s.Sub("Bench\\B").WriteBinary("Result", &b, sizeof b);
+    EXPECT_EQ(run::OverallScore(s.root(), dir.program, 1, [&](const std::string& f) { missing.push_back(f); }),
+              5000);
+    EXPECT_EQ(missing, std::vector<std::string>{"..\\A.BNC"});
+}
+
+TEST(MissingModules, UnselectedEntriesAreReportedToo) {
+    ScratchKey s;
+    TempDir dir;
+    dir.Write("A.BNC");
+    AddEntry(s, "0000", "GONE0.BNC", 0);
+    AddEntry(s, "0001", "A.BNC", 1);
+    AddEntry(s, "0002", "GONE2.BNC", 1);
+    AddEntry(s, "0003", "GONE3.BNC", 7);
+    const run::ResultRecord a = Record(300, 300);
+    s.Sub("Bench\\A").WriteBinary("Result", &a, sizeof a);
+    const std::vector<std::string> all = {"GONE0.BNC", "GONE2.BNC", "GONE3.BNC"};
+
+    std::vector<std::string> missing;
+    EXPECT_EQ(run::OverallScore(s.root(), dir.path, 1, [&](const std::string& f) { missing.push_back(f); }),
+              10000);
+    EXPECT_EQ(missing, all);
+
+    missing.clear();
+    run::AllItemsWalk walk;
+    int pass = run::NextSelectedItem(s.root(), dir.path, 1, 0, &walk,
+                                     [&](const std::string& f) { missing.push_back(f); });
+    EXPECT_EQ(pass, 0);
+    EXPECT_EQ(walk.current, "A.BNC");
+    pass = run::NextSelectedItem(s.root(), dir.path, 1, pass, &walk,
+                                 [&](const std::string& f) { missing.push_back(f); });
+    EXPECT_EQ(pass, 1);
+    EXPECT_EQ(missing, all);
+}
