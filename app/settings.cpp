@@ -104,6 +104,18 @@ bool WritePosition(HKEY root, const PositionRecord& rec) {
     return key.Create(root, kIniKey) && key.WriteBinary("Position", &rec, sizeof rec);
 }
 
+POINT PullInside(long long x, long long y, const RECT& work, SIZE window) {
+    if (x < work.left)
+        x = work.left;
+    else if (x + window.cx > work.right)
+        x = work.right - window.cx;
+    if (y < work.top)
+        y = work.top;
+    else if (y + window.cy > work.bottom)
+        y = work.bottom - window.cy;
+    return POINT{static_cast<LONG>(x), static_cast<LONG>(y)};
+}
+
 POINT StartPosition(const PositionRecord& rec, const RECT& work, SIZE window) {
     // Wide enough that x + width cannot overflow for any stored x.
     long long x, y;
@@ -119,15 +131,9 @@ POINT StartPosition(const PositionRecord& rec, const RECT& work, SIZE window) {
         if (x == work.left && y == work.top) x = work.left + 1;
     }
     if (keepInside) {
-        if (x < work.left)
-            x = work.left;
-        else if (x + window.cx > work.right)
-            x = work.right - window.cx;
-        if (y < work.top)
-            y = work.top;
-        else if (y + window.cy > work.bottom)
-            y = work.bottom - window.cy;
-        if (x == work.left && y == work.top) x = work.left + 1;
+        POINT p = PullInside(x, y, work, window);
+        if (p.x == work.left && p.y == work.top) p.x = work.left + 1;
+        return p;
     }
     return POINT{static_cast<LONG>(x), static_cast<LONG>(y)};
 }

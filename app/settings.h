@@ -80,6 +80,11 @@ static_assert(sizeof(PositionRecord) == 24, "Position is 24 bytes on disk");
 bool ReadPosition(HKEY root, PositionRecord* rec);
 bool WritePosition(HKEY root, const PositionRecord& rec);
 
+// (x, y) pulled into the work area for a window of that size: to the left
+// (top) edge when before it, else back from the right (bottom) edge. Wide
+// arithmetic, so that x + width cannot overflow for any stored x.
+POINT PullInside(long long x, long long y, const RECT& work, SIZE window);
+
 // Where the window goes at start for a valid record with mode 1 or 2.
 POINT StartPosition(const PositionRecord& rec, const RECT& work, SIZE window);
 

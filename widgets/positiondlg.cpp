@@ -18,20 +18,9 @@ PositionChoice InitialPositionChoice(bool valid, const settings::PositionRecord&
     }
     c.mode = rec.mode >= 0 && rec.mode <= 2 ? rec.mode : 0;
     c.keepInside = rec.keepInside;
-    // Wide enough that x + width cannot overflow for any stored x.
-    long long x = rec.specX, y = rec.specY;
-    if (c.keepInside) {
-        if (x < work.left)
-            x = work.left;
-        else if (x + window.cx > work.right)
-            x = work.right - window.cx;
-        if (y < work.top)
-            y = work.top;
-        else if (y + window.cy > work.bottom)
-            y = work.bottom - window.cy;
-    }
-    c.x = static_cast<int>(x);
-    c.y = static_cast<int>(y);
+    POINT p = c.keepInside ? settings::PullInside(rec.specX, rec.specY, work, window) : POINT{rec.specX, rec.specY};
+    c.x = p.x;
+    c.y = p.y;
     return c;
 }
 
