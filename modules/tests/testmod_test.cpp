@@ -205,7 +205,13 @@ TEST_F(TestModule, NormalStoresItsValueForEachCountAndLeavesATrace) {
     EXPECT_EQ(r.reference, 777u);
     EXPECT_EQ(r.values[0], 1234u);
     EXPECT_EQ(r.values[1], 1234u);
-    EXPECT_EQ(Settings(base).Text("Launches"), "0,1");
+    // Run 2 skipped: run 3 has no place to go and leaves the record alone.
+    o = Launch(base, 3);
+    EXPECT_EQ(o.ends, Ends{2});
+    ASSERT_TRUE(Record(base, &r));
+    EXPECT_EQ(r.runsStored, 2u);
+    EXPECT_EQ(r.values[3], 0u);
+    EXPECT_EQ(Settings(base).Text("Launches"), "0,1,3");
     EXPECT_EQ(Settings(base).Dword("LastHwnd"), DWORD(reinterpret_cast<uintptr_t>(w.hwnd)));
 }
 
