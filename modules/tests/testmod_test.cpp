@@ -310,7 +310,7 @@ TEST_F(TestModule, BundledModulesCheckTheirWorkloadAndComplete) {
     ASSERT_TRUE(n > 0 && n < sizeof dist) << "ZB_DIST names the program directory";
     for (const char* name : {"WORDPAD", "NOTEPAD", "BATCH", "GDIDRAW"}) {
         SCOPED_TRACE(name);
-        source = std::string(dist) + name + ".BNC";
+        source = std::string(dist) + "\\" + name + ".BNC";
         std::string base = Base(name);
         Outcome o = Launch(base, 0);
         EXPECT_EQ(o.ends, Ends{0});

@@ -17,9 +17,11 @@ target_link_libraries(module_unit_tests PRIVATE zbmodule gtest_main)
 add_test(NAME modules COMMAND ${WINE} $<TARGET_FILE:module_unit_tests>)
 # The test module is found through its Windows path on Wine's Z: drive.
 string(REPLACE "/" "\\" ZB_TESTBIN_WIN "Z:${ZB_TESTBIN}/")
-string(REPLACE "/" "\\" ZB_DIST_WIN "Z:${DIST_DIR}/")
+# The program directory without its last backslash: one before the list's
+# semicolon would join the two values into one.
+string(REPLACE "/" "\\" ZB_DIST_WIN "Z:${DIST_DIR}")
 set_tests_properties(modules PROPERTIES TIMEOUT 300
-    ENVIRONMENT "ZB_TESTBIN=${ZB_TESTBIN_WIN};ZB_DIST=${ZB_DIST_WIN}")
+    ENVIRONMENT "ZB_DIST=${ZB_DIST_WIN};ZB_TESTBIN=${ZB_TESTBIN_WIN}")
 
 get_property(checks GLOBAL PROPERTY ZB_MCR_CHECKS)
 foreach(check IN LISTS checks)
