@@ -53,7 +53,7 @@ std::string RunOnce(const std::string& path, HWND window, HKEY handover, DWORD c
     if (!CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE,
                         CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &si,
                         &pi))
-        return "cannot start it";
+        return "cannot start it (error " + std::to_string(GetLastError()) + ")";
     CloseHandle(pi.hThread);
     // Wait for the end message and for the process to be gone, so the next
     // launch never overlaps what this one left behind.
