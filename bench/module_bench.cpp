@@ -2,8 +2,9 @@
 // its window: ten launches of each module with "Count" 0..9, each awaited by
 // its end message, then prints the run values from the module's record with
 // their mean, coefficient of variation and the score against its reference.
-// Usage: module_bench <program dir> [-v] [NAME ...]   (default: every *.BNC
-// there; -v also prints each run's pass times)
+// Usage: module_bench <program dir> [-v] [-i] [NAME ...]   (default: every
+// *.BNC there; -v also prints each run's pass times; -i interleaves the
+// modules run by run, to compare two builds of one under the same load)
 #include <windows.h>
 
 #include <algorithm>
@@ -52,7 +53,7 @@ std::string RunOnce(const std::string& path, HWND window, HKEY handover, DWORD c
     if (!CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE,
                         CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &si,
                         &pi))
-        return "cannot start it";
+        return "cannot start it (error " + std::to_string(GetLastError()) + ")";
     CloseHandle(pi.hThread);
     // Wait for the end message and for the process to be gone, so the next
     // launch never overlaps what this one left behind.
@@ -111,24 +112,27 @@ std::string Note(const std::string& name, const char* value) {
     return reason;
 }
 
-bool BenchModule(const std::string& dir, const std::string& name, HWND window, HKEY handover,
-                 bool verbose) {
-    std::string path = dir + name + ".BNC";
-    std::printf("%s\n", name.c_str());
-    std::fflush(stdout);
-    for (DWORD k = 0; k < zb::kMaxRuns; ++k) {
-        std::string problem = RunOnce(path, window, handover, k);
-        if (verbose) {
-            std::string passes = Note(name, "Passes");
-            if (!passes.empty()) std::printf("  run %lu passes (us): %s\n", k + 1, passes.c_str());
-        }
-        if (!problem.empty()) {
-            std::printf("  run %lu: %s\n", k + 1, problem.c_str());
-            std::string reason = Note(name, "Reason");
-            if (!reason.empty()) std::printf("  reason: %s\n", reason.c_str());
-            return false;
-        }
+// Run k of one module; false (and says why) when it did not complete.
+bool BenchRun(const std::string& dir, const std::string& name, HWND window, HKEY handover, DWORD k,
+              bool verbose) {
+    std::string problem = RunOnce(dir + name + ".BNC", window, handover, k);
+    if (verbose) {
+        std::string passes = Note(name, "Passes");
+        if (!passes.empty())
+            std::printf("  %s run %lu passes (us): %s\n", name.c_str(), k + 1, passes.c_str());
     }
+    if (!problem.empty()) {
+        std::printf("  %s run %lu: %s\n", name.c_str(), k + 1, problem.c_str());
+        std::string reason = Note(name, "Reason");
+        if (!reason.empty()) std::printf("  reason: %s\n", reason.c_str());
+    }
+    std::fflush(stdout);
+    return problem.empty();
+}
+
+// The ten run values of a module's record and their figures.
+bool Summary(const std::string& name) {
+    std::printf("%s\n", name.c_str());
     zb::Place place = zb::DefaultPlace();
     place.base = name;
     zb::Record r;
@@ -157,16 +161,18 @@ bool BenchModule(const std::string& dir, const std::string& name, HWND window, H
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: module_bench <program dir> [-v] [NAME ...]\n");
+        std::fprintf(stderr, "usage: module_bench <program dir> [-v] [-i] [NAME ...]\n");
         return 2;
     }
     std::string dir = argv[1];
     if (dir.back() != '\\') dir += '\\';
     std::vector<std::string> names;
-    bool verbose = false;
+    bool verbose = false, interleaved = false;
     for (int i = 2; i < argc; ++i) {
         if (std::string(argv[i]) == "-v")
             verbose = true;
+        else if (std::string(argv[i]) == "-i")
+            interleaved = true;
         else
             names.push_back(argv[i]);
     }
@@ -201,9 +207,20 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot set up the end window or the hand-over key\n");
         return 1;
     }
+    // Interleaved: run k of every module, then run k + 1..., so modules
+    // compared with each other see the same load on the machine.
+    std::vector<bool> ok(names.size(), true);
+    if (interleaved) {
+        for (DWORD k = 0; k < zb::kMaxRuns; ++k)
+            for (size_t i = 0; i < names.size(); ++i)
+                if (ok[i]) ok[i] = BenchRun(dir, names[i], window, handover, k, verbose);
+    }
     int failed = 0;
-    for (const std::string& name : names)
-        if (!BenchModule(dir, name, window, handover, verbose)) ++failed;
+    for (size_t i = 0; i < names.size(); ++i) {
+        for (DWORD k = 0; !interleaved && ok[i] && k < zb::kMaxRuns; ++k)
+            ok[i] = BenchRun(dir, names[i], window, handover, k, verbose);
+        if (!ok[i] || !Summary(names[i])) ++failed;
+    }
     RegCloseKey(handover);
     DestroyWindow(window);
     return failed ? 1 : 0;

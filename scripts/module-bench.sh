@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs the bundled measurement modules ten times each on a private
 # Xvfb, as a precise measurement does, and prints run values, mean,
-# coefficient of variation and score. Usage: scripts/module-bench.sh [-v] [NAME ...]
-# (-v also prints each run's pass times.)
+# coefficient of variation and score. Usage: scripts/module-bench.sh [-v] [-i] [NAME ...]
+# (-v also prints each run's pass times; -i runs the modules in turn, run by
+# run, so two builds of one module copied in under two names see the same load.)
 #
 # The whole Wine session runs on one host processor. A Windows 95 PC has
 # one; and Wine's message passing between the module, the application,

@@ -1,9 +1,11 @@
 // A batch job in the command interpreter: writes a batch file into a work
 // folder under %TEMP%, then times cmd.exe running it (loops, subroutine
 // calls, string slicing and substitution, arithmetic, file writes, reading
-// a file back with for /f, copying and deleting). The job's own check sum
-// must come out right, or the run does not count. The run value is the
-// jobs' TypicalTotal (zbmodule.h).
+// a file back with for /f, copying and deleting). Every step leaves a trace
+// that is checked off the clock: the sum read from the copy, each line the
+// loop wrote, the copy gone again. A job that skipped a step would be a
+// lighter one than the reference was taken with, so the run ends early.
+// The run value is the jobs' TypicalTotal (zbmodule.h).
 #include <cstdio>
 #include <string>
 
@@ -28,8 +30,8 @@ const char kJob[] =
     "if exist out2.txt del out2.txt\r\n"
     "set total=0\r\n"
     "for /L %%i in (1,1,%1) do call :item %%i\r\n"
-    "for /f \"tokens=1,2\" %%a in (out.txt) do set /a total+=%%b\r\n"
     "copy out.txt out2.txt >nul\r\n"
+    "for /f \"tokens=1,2\" %%a in (out2.txt) do set /a total+=%%b\r\n"
     "type out2.txt >nul\r\n"
     "del out2.txt\r\n"
     ">sum.txt echo %total%\r\n"
@@ -42,16 +44,42 @@ const char kJob[] =
     ">>out.txt echo %part% %1 %sq%\r\n"
     "goto :eof\r\n";
 
+// What the loop writes to out.txt: for each item the slice of its
+// substituted line, its number and the number squared modulo 97.
+std::string ExpectedLines() {
+    std::string out;
+    for (int i = 1; i <= kItems; ++i) {
+        std::string line = "item" + std::to_string(i) + "-XYZdefghijklmnopqrstuvwxyz";
+        out += line.substr(2, 12) + " " + std::to_string(i) + " " + std::to_string(i * i % 97) +
+               "\r\n";
+    }
+    return out;
+}
+
 bool RunJob(zb::Run& run, const std::string& cmd, const std::string& dir,
-            const std::string& expected) {
+            const std::string& expectedSum, const std::string& expectedLines) {
     DeleteFileA((dir + "sum.txt").c_str());
     zb::Process* p =
         run.Launch("\"" + cmd + "\" /c \"" + dir + "JOB.BAT\" " + std::to_string(kItems), SW_HIDE,
                    CREATE_NO_WINDOW);
     if (!p || !run.WaitExit(*p)) return false;
-    std::string sum;
-    if (!zb::ReadFileBytes(dir + "sum.txt", &sum) || sum != expected)
-        return run.Fail("the batch job did not give its check sum");
+    run.StopClock();
+    std::string sum, lines;
+    bool summed = zb::ReadFileBytes(dir + "sum.txt", &sum) && sum == expectedSum;
+    bool written = zb::ReadFileBytes(dir + "out.txt", &lines) && lines == expectedLines;
+    bool deleted = !zb::FileExists(dir + "out2.txt");
+    // Through to the disk now rather than in the middle of the next job.
+    for (const char* name : {"out.txt", "sum.txt"}) {
+        HANDLE h = CreateFileA((dir + name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) continue;
+        FlushFileBuffers(h);
+        CloseHandle(h);
+    }
+    run.StartClock();
+    if (!summed) return run.Fail("the batch job did not give its check sum");
+    if (!written) return run.Fail("the batch job did not write the lines it should");
+    if (!deleted) return run.Fail("the batch job did not delete its copy");
     return true;
 }
 
@@ -61,12 +89,13 @@ bool Measure(zb::Run& run) {
     std::string dir = zb::TempDir() + "ZBBATCH\\";
     if (!zb::MakeCleanDir(dir) || !zb::WriteFileBytes(dir + "JOB.BAT", kJob))
         return run.Fail("cannot write the batch file");
-    char expected[32];
-    std::snprintf(expected, sizeof expected, "%d\r\n", kItems * (kItems + 1) / 2);
+    char sum[32];
+    std::snprintf(sum, sizeof sum, "%d\r\n", kItems * (kItems + 1) / 2);
+    const std::string lines = ExpectedLines();
 
     // One untimed job first: the interpreter's files are then in the cache.
-    bool ok = RunJob(run, cmd, dir, expected) &&
-              run.TimePasses(kJobs, [&](uint32_t) { return RunJob(run, cmd, dir, expected); });
+    bool ok = RunJob(run, cmd, dir, sum, lines) &&
+              run.TimePasses(kJobs, [&](uint32_t) { return RunJob(run, cmd, dir, sum, lines); });
     run.EndAll();
     zb::RemoveTree(dir);
     return ok;

@@ -51,7 +51,8 @@ std::vector<File> Files() {
     return files;
 }
 
-// Writes the pass number into the first bytes of every original, in place.
+// Writes the pass number into the first bytes of every original, in place,
+// and through to the disk before the copy is timed.
 bool Stamp(const std::string& src, std::vector<File>& files, uint32_t pass) {
     for (File& f : files) {
         for (int i = 0; i < 4; ++i) f.bytes[i] = char(pass >> (8 * i));
@@ -59,17 +60,26 @@ bool Stamp(const std::string& src, std::vector<File>& files, uint32_t pass) {
                                nullptr);
         if (h == INVALID_HANDLE_VALUE) return false;
         DWORD written = 0;
-        bool ok = WriteFile(h, f.bytes.data(), 4, &written, nullptr) && written == 4;
+        bool ok = WriteFile(h, f.bytes.data(), 4, &written, nullptr) && written == 4 &&
+                  FlushFileBuffers(h);
         CloseHandle(h);
         if (!ok) return false;
     }
     return true;
 }
 
+// Also writes the copies through to the disk: left to the system, that
+// happens whenever it sees fit, often in the middle of the next timed copy.
 bool CopiesMatch(const std::string& dst, const std::vector<File>& files) {
     std::string got;
-    for (const File& f : files)
+    for (const File& f : files) {
         if (!zb::ReadFileBytes(dst + f.rel, &got) || got != f.bytes) return false;
+        HANDLE h = CreateFileA((dst + f.rel).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        FlushFileBuffers(h);
+        CloseHandle(h);
+    }
     return true;
 }
 

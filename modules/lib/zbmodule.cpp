@@ -28,9 +28,21 @@ void RecordSeal(Record& r) {
     r.checkSum = RecordCheckSum(r);
 }
 
+std::string RecordGap(const Record& r, uint32_t run, uint32_t reference) {
+    if (run == 0) return "";
+    if (!RecordValid(r)) return "no valid record of the runs before run " + std::to_string(run);
+    if (r.reference != reference)
+        return "the runs before run " + std::to_string(run) +
+               " were measured against another reference";
+    if (r.runsStored < run)
+        return "run " + std::to_string(run) + " asked for, but the record holds only " +
+               std::to_string(r.runsStored) + " run(s)";
+    return "";
+}
+
 bool RecordStore(Record& r, uint32_t run, uint32_t value, uint32_t reference) {
-    if (run >= kMaxRuns || reference == 0) return false;
-    if (run == 0 || !RecordValid(r)) r = Record();
+    if (run >= kMaxRuns || reference == 0 || !RecordGap(r, run, reference).empty()) return false;
+    if (run == 0) r = Record();
     r.reference = reference;
     r.values[run] = value;
     if (r.runsStored < run + 1) r.runsStored = run + 1;
@@ -185,7 +197,7 @@ bool StoreRun(const Place& place, uint32_t run, uint32_t value, uint32_t referen
     DWORD size = sizeof buf;
     if (RegQueryValueExA(key, "Result", nullptr, nullptr, buf, &size) != ERROR_SUCCESS ||
         !RecordFromBytes(buf, size, &r))
-        r = Record();  // missing or malformed: RecordStore starts fresh
+        r = Record();  // missing or malformed: only run 0 goes in
     bool ok = RecordStore(r, run, value, reference);
     if (ok) {
         RecordToBytes(r, buf);
@@ -485,9 +497,14 @@ int RunModule(const Place& place, uint32_t reference, MeasureFn measure) {
     }
     WPARAM code = kEndCompleted;
     std::string reason, passes;
+    Record before;
+    ReadRecord(place, &before);  // zeroed when missing or malformed
     if (h.count >= kMaxRuns || reference == 0 || place.base.empty() || !measure) {
         code = kEndFailed;
         reason = "no run to measure";
+    } else if (!(reason = RecordGap(before, h.count, reference)).empty()) {
+        // Checked before measuring: the run could not be stored anyway.
+        code = kEndFailed;
     } else if (SuspensionRequested(place)) {
         code = kEndAborted;
     } else {

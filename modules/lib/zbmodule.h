@@ -17,14 +17,16 @@
 //              GetModuleFileName, so a renamed copy stores under its new name.
 //
 //   Run k = "Count": k == 0 starts a fresh record; k > 0 adds to the record
-//   already there (a missing or malformed one is started fresh). The module
+//   already there, which must hold runs 0..k-1 under the same reference (a
+//   missing, malformed or short one ends the launch early). The module
 //   stores values[k], raises "runs stored" to at least k + 1, recomputes both
 //   sums, writes the value and flushes the key. Only then does it post the
 //   end message 0x500 to "hWnd", wParam 0, exactly once per launch.
 //
 //   A module that ends early stores nothing and posts 0x500 with wParam 1 if
 //   the user aborted ("Suspension" became 1) or 2 if it could not measure
-//   (target missing, a step timed out, "Count" of 10 or more...). This
+//   (target missing, a step timed out, "Count" of 10 or more, no record of
+//   the earlier runs, a workload step that did not take effect...). This
 //   library then also leaves the reason as REG_SZ "Reason" beside "Result"
 //   (removed again by the next completed run), and a module that times
 //   passes leaves their times as REG_SZ "Passes"; ZELBR reads neither.
@@ -90,9 +92,14 @@ uint32_t RecordCheckSum(const Record& r);  // from the stored runSum
 bool RecordValid(const Record& r);
 // Sets both sums from the fields.
 void RecordSeal(Record& r);
+// Why run `run` cannot go into r: "" when it can. Run 0 always can (it
+// starts afresh); a later run needs a valid r with runs 0..run-1 stored
+// under the same reference. Filling the gap with zeros would seal a record
+// whose mean, and so its score, means nothing.
+std::string RecordGap(const Record& r, uint32_t run, uint32_t reference);
 // Puts the value of run `run` into r, which holds what was read from the
-// registry (all zero when nothing was there). Run 0 and an invalid r start
-// fresh. False, r untouched, when run >= 10 or reference is 0.
+// registry (all zero when nothing was there). Run 0 starts fresh. False, r
+// untouched, when run >= 10, reference is 0 or RecordGap says no.
 bool RecordStore(Record& r, uint32_t run, uint32_t value, uint32_t reference);
 void RecordToBytes(const Record& r, uint8_t out[kRecordBytes]);
 // False (r zeroed) unless size is exactly 56.

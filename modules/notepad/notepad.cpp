@@ -1,8 +1,11 @@
 // Text editing in Notepad: starts notepad.exe, then times editing sessions
 // on its edit control (pasting lines, typing, search and replace, undo,
 // scrolling, reading the text back, clearing), all through messages from
-// this process. Notepad is closed without saving; its start and close are
-// not timed. The run value is the sessions' TypicalTotal (zbmodule.h).
+// this process. What each step did is checked, off the clock where the
+// session would not read it anyway: a step that silently did nothing would
+// make a lighter workload than the reference was taken with, so the run
+// ends early instead. Notepad is closed without saving; its start and close
+// are not timed. The run value is the sessions' TypicalTotal (zbmodule.h).
 #include <cstdio>
 #include <string>
 
@@ -19,6 +22,7 @@ constexpr uint32_t kSessions = 17;
 constexpr int kLines = 8;
 constexpr int kTypedChars = 14;
 constexpr int kReplacements = 4;
+constexpr int kWindowHeight = 180;
 
 std::string Line(int i) {
     char buf[128];
@@ -61,32 +65,42 @@ bool Session(zb::Run& run, HWND edit) {
     doc += typed;
     if (run.ShouldStop()) return false;
     // Search and replace: "fox" -> "キツネ" in the first lines, from the top.
-    size_t from = 0;
+    size_t from = 0, last = 0;
     for (int i = 0; i < kReplacements; ++i) {
         size_t at = doc.find("fox", from);
-        if (at == std::string::npos) break;
         // Edit positions count characters, not bytes: a double-byte
         // character is one position in the Unicode control.
         int pos = int(MultiByteToWideChar(CP_ACP, 0, doc.data(), int(at), nullptr, 0));
         SendMessageA(edit, EM_SETSEL, pos, pos + 3);
         SendMessageA(edit, EM_SCROLLCARET, 0, 0);
         Replace(edit, "キツネ");
+        last = at;
         doc.replace(at, 3, "キツネ");
         from = at + 6;
     }
     if (run.ShouldStop()) return false;
     // Undo the last replacement, then redo it (the edit's undo toggles).
     SendMessageA(edit, EM_UNDO, 0, 0);
+    run.StopClock();
+    std::string undone = doc;
+    undone.replace(last, 6, "fox");
+    bool undid = EditText(edit) == undone;
+    run.StartClock();
     SendMessageA(edit, EM_UNDO, 0, 0);
-    // Page through the document.
+    // Page through the document: the window shows fewer lines than it has.
     int lines = int(SendMessageA(edit, EM_GETLINECOUNT, 0, 0));
     SendMessageA(edit, EM_SETSEL, 0, 0);
     SendMessageA(edit, EM_SCROLLCARET, 0, 0);
     for (int i = 0; i < lines; i += 5) SendMessageA(edit, EM_LINESCROLL, 0, 5);
+    run.StopClock();
+    bool scrolled = lines == kLines + 1 && SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0) > 0;
+    run.StartClock();
     bool same = EditText(edit) == doc;
     SendMessageA(edit, EM_SETSEL, 0, -1);
     Replace(edit, "");
     if (!same) return run.Fail("the text in notepad is not what was typed");
+    if (!undid) return run.Fail("undo did not take back the last replacement in notepad");
+    if (!scrolled) return run.Fail("notepad did not scroll through the document");
     return !run.ShouldStop();
 }
 
@@ -97,9 +111,10 @@ bool Measure(zb::Run& run) {
     if (!main) return false;
     HWND edit = FindWindowExA(main, nullptr, "Edit", nullptr);
     if (!edit) return run.Fail("notepad has no edit control");
-    // The same window on every run: how much there is to repaint depends on it.
+    // The same window on every run: how much there is to repaint depends on
+    // it. Low enough that the document does not fit, so paging scrolls.
     ShowWindow(main, SW_SHOWNORMAL);
-    MoveWindow(main, 40, 40, 640, 440, TRUE);
+    MoveWindow(main, 40, 40, 640, kWindowHeight, TRUE);
 
     // One untimed session first, so fonts and code paths are warm.
     if (!Session(run, edit)) return false;

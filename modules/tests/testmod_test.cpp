@@ -205,7 +205,13 @@ TEST_F(TestModule, NormalStoresItsValueForEachCountAndLeavesATrace) {
     EXPECT_EQ(r.reference, 777u);
     EXPECT_EQ(r.values[0], 1234u);
     EXPECT_EQ(r.values[1], 1234u);
-    EXPECT_EQ(Settings(base).Text("Launches"), "0,1");
+    // Run 2 skipped: run 3 has no place to go and leaves the record alone.
+    o = Launch(base, 3);
+    EXPECT_EQ(o.ends, Ends{2});
+    ASSERT_TRUE(Record(base, &r));
+    EXPECT_EQ(r.runsStored, 2u);
+    EXPECT_EQ(r.values[3], 0u);
+    EXPECT_EQ(Settings(base).Text("Launches"), "0,1,3");
     EXPECT_EQ(Settings(base).Dword("LastHwnd"), DWORD(reinterpret_cast<uintptr_t>(w.hwnd)));
 }
 
@@ -293,4 +299,28 @@ TEST_F(TestModule, NeverAndWaitGiveUpWhenSuspended) {
     EXPECT_EQ(o.ends, Ends{0});
     ASSERT_TRUE(Record(quick, &r));
     EXPECT_EQ(r.values[0], 4321u);
+}
+
+// The bundled modules whose checks read back what their target did: a first
+// run against the real target completes (the checks match what it does),
+// and a later run without it ends early.
+TEST_F(TestModule, BundledModulesCheckTheirWorkloadAndComplete) {
+    char dist[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("ZB_DIST", dist, sizeof dist);
+    ASSERT_TRUE(n > 0 && n < sizeof dist) << "ZB_DIST names the program directory";
+    for (const char* name : {"WORDPAD", "NOTEPAD", "BATCH", "GDIDRAW"}) {
+        SCOPED_TRACE(name);
+        source = std::string(dist) + "\\" + name + ".BNC";
+        std::string base = Base(name);
+        Outcome o = Launch(base, 0);
+        EXPECT_EQ(o.ends, Ends{0});
+        Key bench(std::string(zb::kRootKey) + "\\Bench\\" + base);
+        EXPECT_EQ(bench.Text("Reason"), "");
+        zb::Record r;
+        ASSERT_TRUE(Record(base, &r));
+        EXPECT_GT(r.values[0], 0u);
+        o = Launch(base, 2);
+        EXPECT_EQ(o.ends, Ends{2});
+        EXPECT_NE(bench.Text("Reason").find("run 2"), std::string::npos) << bench.Text("Reason");
+    }
 }

@@ -8,14 +8,20 @@ if(NOT WINE)
     find_program(WINE wine REQUIRED NO_CMAKE_FIND_ROOT_PATH)
 endif()
 
-add_executable(module_unit_tests ${ZB_MODULES_DIR}/tests/zbmodule_test.cpp ${ZB_MODULES_DIR}/tests/testmod_test.cpp)
-add_dependencies(module_unit_tests testmod)
+add_executable(module_unit_tests ${ZB_MODULES_DIR}/tests/zbmodule_test.cpp ${ZB_MODULES_DIR}/tests/testmod_test.cpp
+    ${ZB_MODULES_DIR}/tests/bundled_test.cpp)
+add_dependencies(module_unit_tests testmod module_wordpad module_notepad module_batch module_gdidraw)
+target_include_directories(module_unit_tests PRIVATE ${ZB_MODULES_DIR}/wordpad)
 set_target_properties(module_unit_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/modules/tests)
 target_link_libraries(module_unit_tests PRIVATE zbmodule gtest_main)
 add_test(NAME modules COMMAND ${WINE} $<TARGET_FILE:module_unit_tests>)
 # The test module is found through its Windows path on Wine's Z: drive.
 string(REPLACE "/" "\\" ZB_TESTBIN_WIN "Z:${ZB_TESTBIN}/")
-set_tests_properties(modules PROPERTIES TIMEOUT 300 ENVIRONMENT "ZB_TESTBIN=${ZB_TESTBIN_WIN}")
+# The program directory without its last backslash: one before the list's
+# semicolon would join the two values into one.
+string(REPLACE "/" "\\" ZB_DIST_WIN "Z:${DIST_DIR}")
+set_tests_properties(modules PROPERTIES TIMEOUT 300
+    ENVIRONMENT "ZB_DIST=${ZB_DIST_WIN};ZB_TESTBIN=${ZB_TESTBIN_WIN}")
 
 get_property(checks GLOBAL PROPERTY ZB_MCR_CHECKS)
 foreach(check IN LISTS checks)

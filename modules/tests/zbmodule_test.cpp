@@ -95,44 +95,65 @@ TEST(RecordArithmetic, SumsWrapAtTwoToThe32) {
     EXPECT_EQ(r.runSum, 0x11u);
 }
 
-TEST(RecordArithmetic, ALaterRunBeyondTheStoredOnesLeavesZerosBetween) {
+// Zeros in place of missing runs would make a valid record with a tiny mean:
+// with ten runs asked for, one real value would score tenfold.
+TEST(RecordArithmetic, ALaterRunNeedsEveryEarlierRunUnderTheSameReference) {
     zb::Record r;
+    EXPECT_FALSE(zb::RecordStore(r, 1, 900, 1000));  // nothing there yet
+    EXPECT_FALSE(zb::RecordGap(r, 1, 1000).empty());
     ASSERT_TRUE(zb::RecordStore(r, 0, 700, 1000));
-    ASSERT_TRUE(zb::RecordStore(r, 3, 900, 1000));
-    EXPECT_EQ(r.runsStored, 4u);
-    EXPECT_EQ(r.values[0], 700u);
-    EXPECT_EQ(r.values[1], 0u);
-    EXPECT_EQ(r.values[2], 0u);
-    EXPECT_EQ(r.values[3], 900u);
-    // Storing an earlier run again does not lower the count.
+    zb::Record afterFirst = r;
+    EXPECT_FALSE(zb::RecordStore(r, 2, 900, 1000));  // run 1 is missing
+    EXPECT_FALSE(zb::RecordStore(r, 3, 900, 1000));
+    EXPECT_FALSE(zb::RecordStore(r, 9, 900, 1000));
+    EXPECT_NE(zb::RecordGap(r, 2, 1000).find("holds only 1"), std::string::npos);
+    EXPECT_EQ(0, memcmp(&r, &afterFirst, sizeof r));  // untouched
+    EXPECT_FALSE(zb::RecordStore(r, 1, 900, 1001));   // another reference
+    EXPECT_NE(zb::RecordGap(r, 1, 1001).find("reference"), std::string::npos);
+    EXPECT_EQ(0, memcmp(&r, &afterFirst, sizeof r));
+
+    EXPECT_EQ(zb::RecordGap(r, 1, 1000), "");
     ASSERT_TRUE(zb::RecordStore(r, 1, 800, 1000));
-    EXPECT_EQ(r.runsStored, 4u);
-    EXPECT_EQ(r.runSum, 2400u);
+    EXPECT_EQ(r.runsStored, 2u);
+    ASSERT_TRUE(zb::RecordStore(r, 2, 900, 1000));
+    EXPECT_EQ(r.runsStored, 3u);
+    // Storing an earlier run again does not lower the count.
+    ASSERT_TRUE(zb::RecordStore(r, 1, 850, 1000));
+    EXPECT_EQ(r.runsStored, 3u);
+    EXPECT_EQ(r.runSum, 2450u);
     EXPECT_TRUE(zb::RecordValid(r));
+    // The last place needs all nine before it.
+    zb::Record nine = Sealed(9, 1000, {1, 2, 3, 4, 5, 6, 7, 8, 9});
+    ASSERT_TRUE(zb::RecordStore(nine, 9, 10, 1000));
+    EXPECT_EQ(nine.runsStored, 10u);
+    zb::Record eight = Sealed(8, 1000, {1, 2, 3, 4, 5, 6, 7, 8});
+    EXPECT_FALSE(zb::RecordStore(eight, 9, 10, 1000));
 }
 
-TEST(RecordArithmetic, AnInvalidExistingRecordIsStartedFresh) {
+TEST(RecordArithmetic, AnInvalidExistingRecordTakesOnlyAFreshFirstRun) {
     zb::Record bad = Sealed(2, 1000, {600, 700});
     bad.checkSum += 1;
     EXPECT_FALSE(zb::RecordValid(bad));
-    ASSERT_TRUE(zb::RecordStore(bad, 2, 800, 1000));
-    EXPECT_EQ(bad.values[0], 0u);
+    EXPECT_FALSE(zb::RecordStore(bad, 2, 800, 1000));
+    EXPECT_FALSE(zb::RecordStore(bad, 1, 800, 1000));
+    EXPECT_EQ(bad.values[1], 700u);  // untouched
+    ASSERT_TRUE(zb::RecordStore(bad, 0, 800, 1000));
+    EXPECT_EQ(bad.values[0], 800u);
     EXPECT_EQ(bad.values[1], 0u);
-    EXPECT_EQ(bad.values[2], 800u);
-    EXPECT_EQ(bad.runsStored, 3u);
+    EXPECT_EQ(bad.runsStored, 1u);
     EXPECT_TRUE(zb::RecordValid(bad));
 
     zb::Record wrongRunSum = Sealed(2, 1000, {600, 700});
     wrongRunSum.runSum += 1;
     wrongRunSum.checkSum += 1;  // check sum agrees with the wrong run sum
     EXPECT_FALSE(zb::RecordValid(wrongRunSum));
+    EXPECT_FALSE(zb::RecordStore(wrongRunSum, 2, 800, 1000));
     zb::Record zeroRef = Sealed(2, 0, {600, 700});
     EXPECT_FALSE(zb::RecordValid(zeroRef));
     zb::Record tooMany = Sealed(11, 1000, {600, 700});
     EXPECT_FALSE(zb::RecordValid(tooMany));
-    ASSERT_TRUE(zb::RecordStore(tooMany, 1, 5, 1000));
-    EXPECT_EQ(tooMany.runsStored, 2u);
-    EXPECT_EQ(tooMany.values[0], 0u);
+    EXPECT_FALSE(zb::RecordStore(tooMany, 1, 5, 1000));
+    EXPECT_EQ(tooMany.runsStored, 11u);
 }
 
 TEST(RecordArithmetic, RunTenAndAZeroReferenceAreNotStorable) {
@@ -224,19 +245,25 @@ TEST(RegistryRecord, MalformedOrForeignValuesAreReplacedOnTheNextRun) {
     s.Bench().SetBytes("Result", forty, sizeof forty);
     zb::Record r;
     EXPECT_FALSE(zb::ReadRecord(s.place, &r));
-    ASSERT_TRUE(zb::StoreRun(s.place, 4, 555, 1000));
+    // A later run has nothing to add to: refused, the value left as it is.
+    EXPECT_FALSE(zb::StoreRun(s.place, 4, 555, 1000));
+    DWORD size = 0;
+    ASSERT_EQ(RegQueryValueExA(s.Bench().k, "Result", nullptr, nullptr, nullptr, &size), 0);
+    EXPECT_EQ(size, 40u);
+    ASSERT_TRUE(zb::StoreRun(s.place, 0, 555, 1000));
     ASSERT_TRUE(zb::ReadRecord(s.place, &r));
-    EXPECT_EQ(r.runsStored, 5u);
-    EXPECT_EQ(r.values[4], 555u);
+    EXPECT_EQ(r.runsStored, 1u);
+    EXPECT_EQ(r.values[0], 555u);
     EXPECT_TRUE(zb::RecordValid(r));
 
     std::vector<uint8_t> big(300, 0xFF);  // larger than any buffer we read into
     s.Bench().SetBytes("Result", big.data(), DWORD(big.size()));
     EXPECT_FALSE(zb::ReadRecord(s.place, &r));
-    ASSERT_TRUE(zb::StoreRun(s.place, 1, 10, 1000));
+    EXPECT_FALSE(zb::StoreRun(s.place, 1, 10, 1000));
+    ASSERT_TRUE(zb::StoreRun(s.place, 0, 10, 1000));
     ASSERT_TRUE(zb::ReadRecord(s.place, &r));
-    EXPECT_EQ(r.runsStored, 2u);
-    EXPECT_EQ(r.values[0], 0u);
+    EXPECT_EQ(r.runsStored, 1u);
+    EXPECT_EQ(r.values[0], 10u);
 }
 
 TEST(RegistryHandover, CountWindowAndSuspension) {
@@ -380,6 +407,61 @@ TEST(RunModule, EndingEarlyStoresNothing) {
         ASSERT_TRUE(zb::ReadRecord(l.s.place, &r));
         EXPECT_EQ(r.runsStored, 1u);
         EXPECT_EQ(r.values[0], 4242u);
+    }
+}
+
+// A run whose earlier runs are not in the record (ZELBR's record was
+// deleted or overwritten in between, or the module was swapped for one with
+// another reference) ends early before measuring, and says why.
+TEST(RunModule, ALaterRunWithoutTheEarlierOnesEndsEarlyBeforeMeasuring) {
+    static int measured;
+    auto counted = [](zb::Run& run) {
+        ++measured;
+        run.SetValue(4242);
+        return true;
+    };
+    auto reason = [](ScratchPlace& s) {
+        char buf[256] = "";
+        DWORD size = sizeof buf - 1;
+        RegQueryValueExA(s.Bench().k, "Reason", nullptr, nullptr, (BYTE*)buf, &size);
+        return std::string(buf);
+    };
+    struct Case {
+        uint32_t stored;     // runs stored first (0: no record at all)
+        uint32_t reference;  // of the later run
+        DWORD count;
+        WPARAM code;
+    } cases[] = {
+        {0, 1000, 1, zb::kEndFailed},    {0, 1000, 9, zb::kEndFailed},
+        {1, 1000, 2, zb::kEndFailed},    {3, 1000, 4, zb::kEndFailed},
+        {2, 999, 2, zb::kEndFailed},     {1, 1000, 1, zb::kEndCompleted},
+        {3, 1000, 3, zb::kEndCompleted}, {3, 1000, 2, zb::kEndCompleted},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.stored << " stored, run " << c.count);
+        Launch l(0);
+        for (DWORD k = 0; k < c.stored; ++k) {
+            l.s.Handover().Set("Count", k);
+            ASSERT_EQ(zb::RunModule(l.s.place, 1000, FixedValue), 0);
+        }
+        l.w.Ends();
+        zb::Record before;
+        zb::ReadRecord(l.s.place, &before);
+        measured = 0;
+        l.s.Handover().Set("Count", c.count);
+        EXPECT_EQ(zb::RunModule(l.s.place, c.reference, counted), int(c.code));
+        EXPECT_EQ(l.w.Ends(), std::vector<WPARAM>{c.code});
+        zb::Record after;
+        zb::ReadRecord(l.s.place, &after);
+        if (c.code == zb::kEndCompleted) {
+            EXPECT_EQ(measured, 1);
+            EXPECT_EQ(after.values[c.count], 4242u);
+            EXPECT_EQ(reason(l.s), "");
+        } else {
+            EXPECT_EQ(measured, 0);
+            EXPECT_EQ(0, memcmp(&before, &after, sizeof before));
+            EXPECT_NE(reason(l.s).find("run"), std::string::npos) << reason(l.s);
+        }
     }
 }
 

@@ -2,17 +2,25 @@
 // sessions on its rich edit control: pasting paragraphs from the clipboard,
 // typing, bold, italic and underline on selections and paragraph alignment
 // through WordPad's own commands, undo, copying the document back out to
-// check it, clearing. Text goes through the clipboard, as a user's would:
+// check it, clearing. The copy's text and, off the clock, its RTF must show
+// every step's effect: a WordPad that ignored the format commands would do
+// a lighter workload than the reference was taken with, so the run ends
+// early instead. Text goes through the clipboard, as a user's would:
 // rich edit controls take no text by message from another process
 // reliably. The clipboard's text is put back afterwards. WordPad is closed
 // without saving; its start and close are not timed. The run value is the
 // sessions' TypicalTotal (zbmodule.h).
+#include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "formatcheck.h"
 #include "zbmodule.h"
 
 namespace {
+
+using namespace wordpad;
 
 // Measured with scripts/module-bench.sh on the reference machine (the
 // development host, 2 processors, the Wine session on one): the median
@@ -24,11 +32,14 @@ constexpr int kParagraphs = 8;
 constexpr int kTypedChars = 20;
 
 // Format commands of the WordPad that comes with Wine (frame class
-// "WORDPADTOP"). Another WordPad numbers its commands its own way: there the
-// sessions leave formatting out rather than send it unknown commands.
+// "WORDPADTOP"). Another WordPad numbers its commands its own way: sending
+// it these would format nothing, and a session without formatting is a
+// lighter workload than the reference was taken with, so the run ends early.
 constexpr char kFormatFrameClass[] = "WORDPADTOP";
 constexpr WPARAM kBold = 1400, kItalic = 1401, kUnderline = 1402;
 constexpr WPARAM kAlignLeft = 1100, kAlignCenter = 1101, kAlignRight = 1102;
+
+UINT g_rtfFormat = 0;  // the clipboard format "Rich Text Format"
 
 std::string FindWordPad() {
     // Where Windows says it is, then where Windows 95 and NT put it.
@@ -90,10 +101,10 @@ bool PutClipboardText(const std::string& text) {
     return ok;
 }
 
-bool GetClipboardText(std::string* text) {
+bool GetClipboardText(std::string* text, UINT format = CF_TEXT) {
     text->clear();
     if (!OpenClipboard(nullptr)) return false;
-    HANDLE h = GetClipboardData(CF_TEXT);
+    HANDLE h = GetClipboardData(format);
     const char* p = h ? static_cast<const char*>(GlobalLock(h)) : nullptr;
     if (p) {
         *text = std::string(p, strnlen(p, GlobalSize(h)));
@@ -120,7 +131,7 @@ int CharCount(const std::string& text, size_t bytes) {
 // The clipboard is filled off the clock, once per session: in Wine every
 // change of its owner goes through the X server, which has nothing to do
 // with WordPad and varies a lot.
-bool Session(zb::Run& run, HWND main, HWND edit, bool format) {
+bool Session(zb::Run& run, HWND main, HWND edit) {
     const std::string paragraph = Paragraph();
     run.StopClock();
     bool put = PutClipboardText(paragraph);
@@ -142,9 +153,8 @@ bool Session(zb::Run& run, HWND main, HWND edit, bool format) {
     // Positions count characters; rich edit paragraphs end in one.
     std::string flat = Plain(doc);
     size_t at = 0;
-    for (int i = 0; format && i < kParagraphs; ++i) {
+    for (int i = 0; i < kParagraphs; ++i) {
         at = flat.find("測定", at);
-        if (at == std::string::npos) break;
         int pos = CharCount(flat, at);
         SendMessageA(edit, EM_SETSEL, pos, pos + 2);
         SendMessageA(main, WM_COMMAND, i % 3 == 0 ? kBold : i % 3 == 1 ? kItalic : kUnderline, 0);
@@ -157,16 +167,26 @@ bool Session(zb::Run& run, HWND main, HWND edit, bool format) {
     }
     if (run.ShouldStop()) return false;
     // Undo the last two format changes, copy everything out, clear.
-    if (format) {
-        SendMessageA(edit, EM_UNDO, 0, 0);
-        SendMessageA(edit, EM_UNDO, 0, 0);
-    }
+    SendMessageA(edit, EM_UNDO, 0, 0);
+    SendMessageA(edit, EM_UNDO, 0, 0);
     SendMessageA(edit, EM_SETSEL, 0, -1);
     SendMessageA(edit, WM_COPY, 0, 0);
     std::string got;
     bool same = GetClipboardText(&got) && Plain(got) == flat;
+    // The formatting as the control holds it comes out as RTF. Reading it
+    // is our check, not the user's work: off the clock.
+    run.StopClock();
+    std::string rtf;
+    bool formatted = GetClipboardText(&rtf, g_rtfFormat);
+    Formatting found = Found(rtf);
+    formatted = formatted && found == Expected(kParagraphs);
+    run.StartClock();
     SendMessageA(edit, WM_CLEAR, 0, 0);
     if (!same) return run.Fail("the text in wordpad is not what was typed");
+    if (!formatted)
+        return run.Fail(("the formatting did not take effect in wordpad: " + Describe(found) +
+                         " instead of " + Describe(Expected(kParagraphs)))
+                            .c_str());
     return !run.ShouldStop();
 }
 
@@ -186,12 +206,15 @@ bool Measure(zb::Run& run) {
     MoveWindow(main, 40, 40, 640, 440, TRUE);
 
     char cls[64] = "";
-    bool format = GetClassNameA(main, cls, sizeof cls) && lstrcmpiA(cls, kFormatFrameClass) == 0;
+    if (!GetClassNameA(main, cls, sizeof cls) || lstrcmpiA(cls, kFormatFrameClass) != 0)
+        return run.Fail("not the wordpad whose format commands this item sends");
+    g_rtfFormat = RegisterClipboardFormatA("Rich Text Format");
+    if (!g_rtfFormat) return run.Fail("cannot use the clipboard");
 
     std::string saved;
     bool hadText = GetClipboardText(&saved);
-    bool ok = Session(run, main, edit, format) &&
-              run.TimePasses(kSessions, [&](uint32_t) { return Session(run, main, edit, format); });
+    bool ok = Session(run, main, edit) &&
+              run.TimePasses(kSessions, [&](uint32_t) { return Session(run, main, edit); });
     if (hadText)
         PutClipboardText(saved);
     else if (OpenClipboard(nullptr)) {
