@@ -34,7 +34,9 @@ protected:
     HWND AbortNotice(HWND main, WPARAM command) {
         gui::SysCommand(main, command);
         HWND box = gui::WaitMessageBox(program_.pid, 10000);
-        if (box) EXPECT_EQ(gui::MessageBoxText(box), kAbortNotice);
+        if (box) {
+            EXPECT_EQ(gui::MessageBoxText(box), kAbortNotice);
+        }
         return box;
     }
 };
