@@ -239,6 +239,18 @@ TEST_F(MeasurementTest, ModuleThatCannotStartEndsTheMeasurement) {
     EXPECT_EQ(M().state(), State::kIdle);
 }
 
+TEST_F(MeasurementTest, ButtonsDoNothingWhileAMeasurementIsUnderWay) {
+    options.runCount = 10;
+    M().PushItemBtn(run::kItemButton, "T1.MCR");
+    M().PushItemBtn(run::kItemButton, "T2.MCR");
+    M().AbortRun();
+    // Restored from the task bar meanwhile, the window's buttons can be pressed.
+    M().PushItemBtn(run::kAllItemsButton, "");
+    EXPECT_EQ(Starts(), Runs("T1.BNC", {0}));
+    EXPECT_EQ(Ini("Count"), 0u);
+    EXPECT_EQ(M().CurrentItem(), "T1.MCR");
+}
+
 // --- repetition ----------------------------------------------------------------
 
 TEST_F(MeasurementTest, PreciseSingleItemRunsTenTimesAnnouncingEachFurtherRun) {
@@ -293,6 +305,7 @@ TEST_F(MeasurementTest, EarlyEndFinishesWithTheResultsAsTheyStand) {
         Complete(wp);
         EXPECT_EQ(Starts(), Runs("T1.BNC", {0})) << "wParam " << wp;
         EXPECT_EQ(host.Count(kAborted), 1u);
+        EXPECT_EQ(host.types.back() & MB_SYSTEMMODAL, static_cast<UINT>(MB_SYSTEMMODAL));
         EXPECT_EQ(host.Count("normal"), 0u) << "priorities were never lowered";
         EXPECT_EQ(host.Count("restore"), 1u);
         EXPECT_EQ(M().state(), State::kIdle);
@@ -390,6 +403,16 @@ TEST_F(MeasurementTest, SystemCommandDuringARunAbortsAndWaitsForTheModule) {
     EXPECT_EQ(host.calls, expected);
     EXPECT_EQ(host.priority, "normal");
     EXPECT_EQ(M().state(), State::kIdle);
+}
+
+TEST_F(MeasurementTest, OneAbortNoticeAtATime) {
+    M().PushItemBtn(run::kItemButton, "T1.MCR");
+    host.duringNotice = [&](const std::string&) { M().AbortRun(); };
+    M().AbortRun();
+    host.duringNotice = nullptr;
+    EXPECT_EQ(host.Count(kAborting), 1u);
+    EXPECT_EQ(host.Count("idle"), 1u);
+    EXPECT_EQ(M().state(), State::kAborting);
 }
 
 TEST_F(MeasurementTest, ModuleThatEndsWhileTheAbortNoticeIsUpLeavesNoIdlePriority) {
