@@ -1,0 +1,147 @@
+#include "sysinfo/detect.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "framework/regkey.h"
+#include "framework/winapp.h"
+#include "res/resource.h"
+
+namespace sysinfo {
+
+std::string CpuName(DWORD processorType) {
+    switch (processorType) {
+        case 386:
+            return LoadResString(IDS_CPU_386);
+        case 486:
+            return LoadResString(IDS_CPU_486);
+        case 586:
+            return LoadResString(IDS_CPU_PENTIUM);
+        default:
+            return LoadResString(IDS_UNKNOWN);
+    }
+}
+
+int ColourBits(int planes, int bitsPerPixel) {
+    if (planes > 1) return planes;
+    return bitsPerPixel > 24 ? 24 : bitsPerPixel;
+}
+
+std::string CommentText(const char* computer, const char* user) {
+    std::string text = "ｺﾝﾋﾟｭｰﾀ名\t";
+    if (computer) text += computer;
+    text += "\r\nﾕｰｻﾞｰ名\t";
+    if (user) text += user;
+    return text;
+}
+
+uint64_t PhysicalMemoryKb() {
+    using QueryEx = BOOL(WINAPI*)(MEMORYSTATUSEX*);
+    auto queryEx = reinterpret_cast<QueryEx>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GlobalMemoryStatusEx")));
+    if (queryEx) {
+        MEMORYSTATUSEX ms{};
+        ms.dwLength = sizeof ms;
+        if (queryEx(&ms)) return ms.ullTotalPhys >> 10;
+    }
+    MEMORYSTATUS old{};
+    old.dwLength = sizeof old;
+    GlobalMemoryStatus(&old);
+    return static_cast<uint64_t>(old.dwTotalPhys) >> 10;
+}
+
+DetectedDefaults DetectSystemDefaults(HWND window) {
+    DetectedDefaults d;
+    SYSTEM_INFO si{};
+    GetSystemInfo(&si);
+    d.cpu = CpuName(si.dwProcessorType);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%llu", static_cast<unsigned long long>(PhysicalMemoryKb()));
+    d.memory = buf;
+    HDC dc = GetWindowDC(window);
+    if (!dc) {
+        d.resolution = d.colours = LoadResString(IDS_UNKNOWN);
+    } else {
+        std::snprintf(buf, sizeof buf, "%d*%d", GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES));
+        d.resolution = buf;
+        int bits = ColourBits(GetDeviceCaps(dc, PLANES), GetDeviceCaps(dc, BITSPIXEL));
+        std::snprintf(buf, sizeof buf, "%d", 1 << bits);
+        d.colours = buf;
+        ReleaseDC(window, dc);
+    }
+    char computer[16];
+    DWORD computerLen = sizeof computer;
+    char user[256];
+    DWORD userLen = sizeof user;
+    bool haveComputer = GetComputerNameA(computer, &computerLen) != FALSE;
+    bool haveUser = GetUserNameA(user, &userLen) != FALSE;
+    d.comment = CommentText(haveComputer ? computer : nullptr, haveUser ? user : nullptr);
+    return d;
+}
+
+namespace {
+
+// Class names compared ignoring case, double-byte aware.
+bool SameClass(const std::string& a, const char* b) { return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b, -1) == CSTR_EQUAL; }
+
+}  // namespace
+
+DeviceLists WalkHardware(HKEY enumRoot, HKEY configEnum) {
+    DeviceLists lists;
+    std::vector<std::string>* byClass[] = {nullptr,           &lists.scsiAdapters,        &lists.sound,
+                                           &lists.display,    &lists.hardDiskControllers, &lists.floppyControllers,
+                                           &lists.network};
+    const char* classes[] = {"DiskDrive", "SCSIAdapter", "MEDIA", "DISPLAY", "hdc", "fdc", "Net"};
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        DWORD len = sizeof name;
+        LONG rc = RegEnumKeyExA(configEnum, index, name, &len, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        if (rc != ERROR_SUCCESS) continue;
+        RegKey present;
+        if (!present.Open(configEnum, name, KEY_READ)) continue;
+        char path[512];
+        DWORD size = sizeof path;
+        if (RegQueryValueExA(present.get(), "HardWareKey", nullptr, nullptr, reinterpret_cast<BYTE*>(path), &size) !=
+                ERROR_SUCCESS ||
+            size == 0)
+            continue;
+        path[size < sizeof path ? size : sizeof path - 1] = '\0';
+        RegKey device;
+        std::string cls, description;
+        if (!device.Open(enumRoot, path, KEY_READ) || !device.ReadText("Class", &cls)) continue;
+        int kind = -1;
+        for (int k = 0; k < 7 && kind < 0; ++k)
+            if (SameClass(cls, classes[k])) kind = k;
+        if (kind < 0 || !device.ReadText("DeviceDesc", &description)) continue;
+        if (kind > 0) {
+            byClass[kind]->push_back(description);
+            continue;
+        }
+        DiskEntry disk;
+        disk.description = description;
+        char letters[64];
+        DWORD lettersLen = sizeof letters;
+        if (RegQueryValueExA(device.get(), "CurrentDriveLetterAssignment", nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(letters), &lettersLen) == ERROR_SUCCESS && lettersLen > 0)
+            disk.letters.assign(letters, strnlen(letters, lettersLen < sizeof letters ? lettersLen : sizeof letters));
+        BYTE type[4] = {};
+        DWORD typeLen = sizeof type;
+        if (RegQueryValueExA(device.get(), "DeviceType", nullptr, nullptr, type, &typeLen) == ERROR_SUCCESS)
+            disk.deviceType = type[0] | type[1] << 8 | type[2] << 16 | static_cast<uint32_t>(type[3]) << 24;
+        BYTE target[16];
+        DWORD targetLen = sizeof target;
+        disk.scsi = RegQueryValueExA(device.get(), "SCSITargetID", nullptr, nullptr, target, &targetLen) == ERROR_SUCCESS;
+        lists.disks.push_back(disk);
+    }
+    return lists;
+}
+
+DeviceLists DetectHardware() {
+    RegKey enumRoot, configEnum;
+    if (!enumRoot.Open(HKEY_LOCAL_MACHINE, "Enum", KEY_READ)) return DeviceLists();
+    if (!configEnum.Open(HKEY_DYN_DATA, "Config Manager\\Enum", KEY_READ)) return DeviceLists();
+    return WalkHardware(enumRoot.get(), configEnum.get());
+}
+
+}  // namespace sysinfo

@@ -1,0 +1,53 @@
+// What the program finds out about the machine by itself: processor,
+// memory, screen and names, and the devices of the hardware enumeration.
+// Nothing here writes to the registry.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sysinfo {
+
+struct DetectedDefaults {
+    std::string cpu;      // "80386", "80486", "Pentium" or "不明"
+    std::string memory;   // physical memory in KB
+    std::string resolution;  // "1024*768" or "不明"
+    std::string colours;     // "256" or "不明"
+    std::string comment;     // computer and user name, CR LF between
+};
+
+struct DiskEntry {
+    std::string letters;  // "CurrentDriveLetterAssignment"
+    uint32_t deviceType = 0;
+    bool scsi = false;  // has "SCSITargetID"
+    std::string description;
+};
+
+// The seven device lists, each in the order the enumeration met them.
+struct DeviceLists {
+    std::vector<DiskEntry> disks;
+    std::vector<std::string> scsiAdapters, sound, display, hardDiskControllers, floppyControllers, network;
+};
+
+// Processor type as the platform reports it (386, 486, 586...) to its name.
+std::string CpuName(DWORD processorType);
+// Bits per pixel of a display: several planes count one bit each, and no
+// more than 24 bits count (a 32-bit display shows 16777216 colours).
+int ColourBits(int planes, int bitsPerPixel);
+std::string CommentText(const char* computer, const char* user);  // null = not known
+// Physical memory in KB; the extended query where there is one, since the
+// old one stops at 2 GB.
+uint64_t PhysicalMemoryKb();
+
+DetectedDefaults DetectSystemDefaults(HWND window);
+
+// The walk over a hardware enumeration: configEnum lists the devices
+// present, each naming its key below enumRoot by "HardWareKey".
+DeviceLists WalkHardware(HKEY enumRoot, HKEY configEnum);
+// HKEY_LOCAL_MACHINE "Enum" with HKEY_DYN_DATA "Config Manager\Enum"; all
+// lists empty where the platform has no such keys.
+DeviceLists DetectHardware();
+
+}  // namespace sysinfo

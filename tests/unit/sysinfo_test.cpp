@@ -1,0 +1,97 @@
+#include "sysinfo/detect.h"
+
+#include <gtest/gtest.h>
+
+#include "scratch_key.h"
+
+using namespace sysinfo;
+
+TEST(Detect, ProcessorNamesColoursAndComment) {
+    EXPECT_EQ(CpuName(386), "80386");
+    EXPECT_EQ(CpuName(486), "80486");
+    EXPECT_EQ(CpuName(586), "Pentium");
+    EXPECT_EQ(CpuName(8664), "不明");
+    EXPECT_EQ(1 << ColourBits(1, 32), 16777216) << "capped at 24 bits";
+    EXPECT_EQ(1 << ColourBits(4, 1), 16) << "planes count one bit each";
+    EXPECT_EQ(1 << ColourBits(1, 8), 256);
+    EXPECT_EQ(CommentText(nullptr, "bob"), "ｺﾝﾋﾟｭｰﾀ名\t\r\nﾕｰｻﾞｰ名\tbob");
+    EXPECT_EQ(CommentText("PC", nullptr), "ｺﾝﾋﾟｭｰﾀ名\tPC\r\nﾕｰｻﾞｰ名\t");
+}
+
+TEST(Detect, MemoryIsTheWholePhysicalMemory) {
+    MEMORYSTATUSEX ms{};
+    ms.dwLength = sizeof ms;
+    ASSERT_TRUE(GlobalMemoryStatusEx(&ms));
+    EXPECT_EQ(PhysicalMemoryKb(), ms.ullTotalPhys >> 10);
+}
+
+namespace {
+
+void Device(const ScratchKey& s, const char* path, const char* cls, const char* desc) {
+    RegKey k = s.Sub((std::string("Enum\\") + path).c_str());
+    if (cls) k.WriteText("Class", cls);
+    if (desc) k.WriteText("DeviceDesc", desc);
+}
+
+void Present(const ScratchKey& s, const char* name, const char* hardwareKey) {
+    RegKey k = s.Sub((std::string("Config Manager\\Enum\\") + name).c_str());
+    if (hardwareKey) k.WriteText("HardWareKey", hardwareKey);
+}
+
+}  // namespace
+
+TEST(Detect, HardwareWalkFollowsThePresentDevicesInOrder) {
+    ScratchKey s;
+    Device(s, "ESDI\\DISK1", "diskdrive", "GENERIC IDE DISK");
+    {
+        RegKey k = s.Sub("Enum\\ESDI\\DISK1");
+        k.WriteText("CurrentDriveLetterAssignment", "CD");
+        BYTE type = 0x05;
+        k.WriteBinary("DeviceType", &type, 1);
+    }
+    Device(s, "SCSI\\DISK2", "DiskDrive", "SCSI DISK");
+    s.Sub("Enum\\SCSI\\DISK2").WriteText("SCSITargetID", "3");
+    Device(s, "PCI\\VGA", "DISPLAY", "S3 Trio64");
+    Device(s, "PCI\\NET", "Net", "NE2000 Compatible");
+    Device(s, "ISA\\SB", "MEDIA", "Sound Blaster 16");
+    Device(s, "ROOT\\HDC", "hdc", "Standard IDE/ESDI Hard Disk Controller");
+    Device(s, "ROOT\\FDC", "fdc", "Standard Floppy Disk Controller");
+    Device(s, "PCI\\SCSI", "SCSIAdapter", "Adaptec AHA-2940");
+    Device(s, "ROOT\\KBD", "Keyboard", "Standard Keyboard");
+    Device(s, "PCI\\VGA2", "DISPLAY", nullptr);  // no description: ignored
+    // Config Manager lists the present devices; its order is the lists' order.
+    Present(s, "C0000", "PCI\\NET");
+    Present(s, "C0001", "SCSI\\DISK2");
+    Present(s, "C0002", "ESDI\\DISK1");
+    Present(s, "C0003", "PCI\\VGA");
+    Present(s, "C0004", "ISA\\SB");
+    Present(s, "C0005", "ROOT\\KBD");
+    Present(s, "C0006", "PCI\\VGA2");
+    Present(s, "C0007", nullptr);            // no HardWareKey
+    Present(s, "C0008", "PCI\\GONE");        // not in Enum
+    Present(s, "C0009", "ROOT\\HDC");
+    Present(s, "C0010", "ROOT\\FDC");
+    Present(s, "C0011", "PCI\\SCSI");
+    RegKey enumRoot = s.Sub("Enum"), config = s.Sub("Config Manager\\Enum");
+    DeviceLists l = WalkHardware(enumRoot.get(), config.get());
+    ASSERT_EQ(l.disks.size(), 2u);
+    EXPECT_EQ(l.disks[0].description, "SCSI DISK");
+    EXPECT_TRUE(l.disks[0].scsi);
+    EXPECT_EQ(l.disks[0].letters, "");
+    EXPECT_EQ(l.disks[1].description, "GENERIC IDE DISK");
+    EXPECT_FALSE(l.disks[1].scsi);
+    EXPECT_EQ(l.disks[1].letters, "CD");
+    EXPECT_EQ(l.disks[1].deviceType, 5u);
+    EXPECT_EQ(l.display, std::vector<std::string>{"S3 Trio64"});
+    EXPECT_EQ(l.network, std::vector<std::string>{"NE2000 Compatible"});
+    EXPECT_EQ(l.sound, std::vector<std::string>{"Sound Blaster 16"});
+    EXPECT_EQ(l.hardDiskControllers, std::vector<std::string>{"Standard IDE/ESDI Hard Disk Controller"});
+    EXPECT_EQ(l.floppyControllers, std::vector<std::string>{"Standard Floppy Disk Controller"});
+    EXPECT_EQ(l.scsiAdapters, std::vector<std::string>{"Adaptec AHA-2940"});
+}
+
+TEST(Detect, WithoutTheEnumerationEveryListIsEmpty) {
+    // As on the NT family and under Wine: no "Config Manager\Enum".
+    DeviceLists l = DetectHardware();
+    EXPECT_TRUE(l.disks.empty() && l.display.empty() && l.network.empty() && l.sound.empty());
+}
