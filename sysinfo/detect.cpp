@@ -3,6 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include <iphlpapi.h>
+#include <mmsystem.h>
+
+#include <algorithm>
+
 #include "framework/regkey.h"
 #include "framework/winapp.h"
 #include "res/resource.h"
@@ -137,11 +142,59 @@ DeviceLists WalkHardware(HKEY enumRoot, HKEY configEnum) {
     return lists;
 }
 
+DeviceLists DetectPlatformDevices() {
+    DeviceLists lists;
+    DWORD drives = GetLogicalDrives();
+    for (int i = 0; i < 26; ++i) {
+        if (!(drives & (1u << i))) continue;
+        char root[] = {static_cast<char>('A' + i), ':', '\\', '\0'};
+        UINT type = GetDriveTypeA(root);
+        DiskEntry disk;
+        if (type == DRIVE_FIXED)
+            disk.deviceType = kHardDisk;
+        else if (type == DRIVE_CDROM)
+            disk.deviceType = kCdRom;
+        else if (type == DRIVE_REMOVABLE)
+            disk.deviceType = kFloppy;
+        else
+            continue;  // network and RAM drives are no disks of this machine
+        disk.letters = std::string(1, root[0]);
+        char label[MAX_PATH] = {}, fs[MAX_PATH] = {};
+        UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);  // an empty drive must not ask
+        GetVolumeInformationA(root, label, sizeof label, nullptr, nullptr, nullptr, fs, sizeof fs);
+        SetErrorMode(oldMode);
+        disk.description = std::string(root, 2) + " " + (label[0] ? label : fs);
+        lists.disks.push_back(disk);
+    }
+    DISPLAY_DEVICEA dd{};
+    dd.cb = sizeof dd;
+    for (DWORD i = 0; EnumDisplayDevicesA(nullptr, i, &dd, 0); ++i) {
+        std::string name = dd.DeviceString;
+        if (!name.empty() && std::find(lists.display.begin(), lists.display.end(), name) == lists.display.end())
+            lists.display.push_back(name);
+        dd.cb = sizeof dd;
+    }
+    ULONG size = 0;
+    if (GetAdaptersInfo(nullptr, &size) == ERROR_BUFFER_OVERFLOW && size > 0) {
+        std::vector<BYTE> buf(size);
+        auto* info = reinterpret_cast<IP_ADAPTER_INFO*>(buf.data());
+        if (GetAdaptersInfo(info, &size) == ERROR_SUCCESS)
+            for (IP_ADAPTER_INFO* a = info; a; a = a->Next)
+                if (a->Type != MIB_IF_TYPE_LOOPBACK) lists.network.push_back(a->Description);
+    }
+    for (UINT i = 0, n = waveOutGetNumDevs(); i < n; ++i) {
+        WAVEOUTCAPSA caps{};
+        if (waveOutGetDevCapsA(i, &caps, sizeof caps) == MMSYSERR_NOERROR) lists.sound.push_back(caps.szPname);
+    }
+    return lists;
+}
+
 DeviceLists DetectHardware() {
     RegKey enumRoot, configEnum;
-    if (!enumRoot.Open(HKEY_LOCAL_MACHINE, "Enum", KEY_READ)) return DeviceLists();
-    if (!configEnum.Open(HKEY_DYN_DATA, "Config Manager\\Enum", KEY_READ)) return DeviceLists();
-    return WalkHardware(enumRoot.get(), configEnum.get());
+    if (enumRoot.Open(HKEY_LOCAL_MACHINE, "Enum", KEY_READ) &&
+        configEnum.Open(HKEY_DYN_DATA, "Config Manager\\Enum", KEY_READ))
+        return WalkHardware(enumRoot.get(), configEnum.get());
+    return DetectPlatformDevices();
 }
 
 }  // namespace sysinfo

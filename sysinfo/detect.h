@@ -46,8 +46,15 @@ DetectedDefaults DetectSystemDefaults(HWND window);
 // The walk over a hardware enumeration: configEnum lists the devices
 // present, each naming its key below enumRoot by "HardWareKey".
 DeviceLists WalkHardware(HKEY enumRoot, HKEY configEnum);
-// HKEY_LOCAL_MACHINE "Enum" with HKEY_DYN_DATA "Config Manager\Enum"; all
-// lists empty where the platform has no such keys.
+// Where the platform keeps no such table (the NT family, Wine): disks from
+// the volumes, display adapters from the display devices, network cards
+// from the adapter list, sound from the wave devices. Controllers are not
+// known there and stay empty.
+DeviceLists DetectPlatformDevices();
+// HKEY_LOCAL_MACHINE "Enum" with HKEY_DYN_DATA "Config Manager\Enum", or the
+// platform's own queries where those keys do not exist.
 DeviceLists DetectHardware();
+// Device types of the disk entries: a hard disk, a CD-ROM, a floppy.
+constexpr uint32_t kHardDisk = 0, kCdRom = 5, kFloppy = 10;
 
 }  // namespace sysinfo

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "scratch_key.h"
 
 using namespace sysinfo;
@@ -90,8 +92,16 @@ TEST(Detect, HardwareWalkFollowsThePresentDevicesInOrder) {
     EXPECT_EQ(l.scsiAdapters, std::vector<std::string>{"Adaptec AHA-2940"});
 }
 
-TEST(Detect, WithoutTheEnumerationEveryListIsEmpty) {
+TEST(Detect, WithoutTheEnumerationThePlatformTellsDisksAndDisplay) {
     // As on the NT family and under Wine: no "Config Manager\Enum".
     DeviceLists l = DetectHardware();
-    EXPECT_TRUE(l.disks.empty() && l.display.empty() && l.network.empty() && l.sound.empty());
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, sizeof exe);
+    auto own = std::find_if(l.disks.begin(), l.disks.end(),
+                            [&](const DiskEntry& d) { return d.letters.find(exe[0]) != std::string::npos; });
+    ASSERT_NE(own, l.disks.end()) << "the disk this program runs from";
+    EXPECT_EQ(own->deviceType, kHardDisk);
+    EXPECT_EQ(own->description.compare(0, 2, std::string(1, exe[0]) + ":"), 0) << own->description;
+    EXPECT_FALSE(l.display.empty());
+    for (const DiskEntry& d : l.disks) EXPECT_EQ(d.letters.size(), 1u);
 }
