@@ -142,6 +142,10 @@ BOOL CMainDlg::OnInitDialog() {
     IniMenberVariable();
 
     for (int i = 0; i < 18; ++i) m_sysCaptions[i] = LoadResString(kSystemCaptions[i].stringId);
+    m_detected = sysinfo::DetectSystemDefaults(m_hWnd);
+    m_devices = sysinfo::DetectHardware();
+    sysinfo::LoadSystemInfo(m_hRootKey, m_detected, m_devices, m_programDir, sysinfo::SystemIniDisplayDriver(),
+                            &m_sysInfo);
     for (int i = 0; i < 12; ++i) m_toolCaptions[i] = LoadResString(kCompactCaptions[i].stringId);
     AttachControls();
     // One read of the catalogue serves the slots and the overall score; each
@@ -152,7 +156,7 @@ BOOL CMainDlg::OnInitDialog() {
                   run::OverallScore(m_hRootKey, catalogue, static_cast<uint32_t>(m_options.runCount),
                                     [this](const std::string& file) { ShowMissingFile(file); }),
                   true);
-    for (int i = 0; i < 13; ++i) m_sysInfoStatic[i].SetWindowText(m_sysInfo[i]);
+    for (int i = 0; i < sysinfo::kFieldCount; ++i) m_sysInfoStatic[i].SetWindowText(m_sysInfo.text[i]);
 
     ApplyLayout();
     CenterWindow();

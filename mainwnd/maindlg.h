@@ -12,6 +12,7 @@
 #include "items/catalogue.h"
 #include "run/measurement.h"
 #include "run/moduleprocess.h"
+#include "sysinfo/record.h"
 #include "widgets/imagebtn.h"
 
 class CMainDlg : public CDialog, private run::RunHost {
@@ -138,7 +139,9 @@ private:
     settings::Version m_shownVersion;
     settings::Version m_recordedFileVersion;
     FILETIME m_firstTime{};
-    std::string m_sysInfo[13];
+    sysinfo::DetectedDefaults m_detected;
+    sysinfo::DeviceLists m_devices;
+    sysinfo::SystemInfoRecord m_sysInfo;
     std::string m_toolCaptions[12];
 
     // The measurement and what it needs of the window.

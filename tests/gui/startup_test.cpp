@@ -255,3 +255,24 @@ TEST_F(ZelbrTest, ToolAndItemButtonsShareOneToolTipControl) {
     EXPECT_EQ(SendMessageA(tips[0], TTM_GETTOOLCOUNT, 0, 0), 24);
     CloseMain(main);
 }
+
+TEST_F(ZelbrTest, SystemInformationPanelShowsWhatTheMachineIs) {
+    MarkNotFirstStart();
+    gui::RegWriteBinary(kIni, "Flag", {0x0F});  // display mode 1
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    MEMORYSTATUSEX ms{};
+    ms.dwLength = sizeof ms;
+    GlobalMemoryStatusEx(&ms);
+    EXPECT_EQ(gui::ControlText(main, IDC_SYSINFO_FIRST + 4), std::to_string(ms.ullTotalPhys >> 10));
+    EXPECT_EQ(gui::ControlText(main, IDC_SYSINFO_FIRST + 8),
+              std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "*" + std::to_string(GetSystemMetrics(SM_CYSCREEN)));
+    EXPECT_NE(gui::ControlText(main, IDC_SYSINFO_FIRST + 6), "") << "the disk";
+    EXPECT_NE(gui::ControlText(main, IDC_SYSINFO_FIRST + 7), "?") << "the display adapter";
+    EXPECT_EQ(gui::ControlText(main, IDC_SYSINFO_FIRST + 12).rfind("ｺﾝﾋﾟｭｰﾀ名\t", 0), 0u);
+    EXPECT_FALSE(gui::RegKeyExists(std::string(kRoot) + "\\System\\CPU"));
+    std::vector<uint8_t> cpu;
+    EXPECT_FALSE(gui::RegRead(std::string(kRoot) + "\\System", "CPU", &cpu)) << "nothing is written at load";
+    SaveShot(main, "main_sysinfo_detected");
+    CloseMain(main);
+}

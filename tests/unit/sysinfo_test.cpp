@@ -105,3 +105,97 @@ TEST(Detect, WithoutTheEnumerationThePlatformTellsDisksAndDisplay) {
     EXPECT_FALSE(l.display.empty());
     for (const DiskEntry& d : l.disks) EXPECT_EQ(d.letters.size(), 1u);
 }
+
+// --- the record ------------------------------------------------------------------
+
+#include "sysinfo/record.h"
+
+namespace {
+
+DiskEntry Disk(const char* letters, uint32_t type, bool scsi, const char* desc) {
+    DiskEntry d;
+    d.letters = letters;
+    d.deviceType = type;
+    d.scsi = scsi;
+    d.description = desc;
+    return d;
+}
+
+DetectedDefaults Detected() {
+    DetectedDefaults d;
+    d.cpu = "Pentium";
+    d.memory = "32768";
+    d.resolution = "800*600";
+    d.colours = "256";
+    d.comment = "ｺﾝﾋﾟｭｰﾀ名\tPC\r\nﾕｰｻﾞｰ名\tbob";
+    return d;
+}
+
+}  // namespace
+
+TEST(Record, DiskDefaultIsTheProgramsDriveAndDecidesTheController) {
+    DeviceLists l;
+    l.disks = {Disk("C", 0, false, "IDE DISK"), Disk("DE", 0x100, true, "SCSI DISK"), Disk("F", 10, false, "FLOPPY")};
+    l.hardDiskControllers = {"IDE CONTROLLER"};
+    l.scsiAdapters = {"AHA-2940"};
+    l.floppyControllers = {"FDC"};
+    DiskChoice d = DefaultDisk(l, 'E');
+    EXPECT_EQ(d.disk, "SCSI DISK");
+    EXPECT_EQ(d.type, 0u) << "low byte only";
+    EXPECT_TRUE(d.scsi);
+    EXPECT_EQ(DefaultDiskCtrl(l, d.type, d.scsi), "AHA-2940");
+    d = DefaultDisk(l, 'C');
+    EXPECT_EQ(DefaultDiskCtrl(l, d.type, d.scsi), "IDE CONTROLLER");
+    // No disk holds the letter: "?", and the last disk decides the controller.
+    d = DefaultDisk(l, 'Z');
+    EXPECT_EQ(d.disk, "?");
+    EXPECT_EQ(d.type, 10u);
+    EXPECT_EQ(DefaultDiskCtrl(l, d.type, d.scsi), "FDC");
+    EXPECT_EQ(DefaultDiskCtrl(l, 5, false), "?") << "a CD-ROM names no controller";
+    l.hardDiskControllers.clear();
+    EXPECT_EQ(DefaultDiskCtrl(l, 0, false), "?");
+    EXPECT_EQ(DefaultDiskCtrl(DeviceLists(), 0, false), "?");
+    EXPECT_EQ(DefaultDisk(DeviceLists(), 'C').disk, "?");
+}
+
+TEST(Record, GraphicDefaultPrefersTheAdapterSystemIniNames) {
+    DeviceLists l;
+    EXPECT_EQ(DefaultGraphic(l, "S3"), "?");
+    l.display = {"Cirrus", "s3 trio", "Matrox"};
+    EXPECT_EQ(DefaultGraphic(l, "S3 TRIO"), "s3 trio") << "case does not matter";
+    EXPECT_EQ(DefaultGraphic(l, "miss"), "Matrox") << "without display.drv: the last adapter";
+    EXPECT_EQ(DefaultGraphic(l, "MISS"), "Matrox");
+    EXPECT_EQ(DefaultGraphic(l, "vga.drv"), "vga.drv");
+}
+
+TEST(Record, StoredValuesWinAndNothingIsWrittenAtLoad) {
+    ScratchKey s;
+    DeviceLists l;
+    l.disks = {Disk("C", 0, false, "IDE DISK")};
+    l.hardDiskControllers = {"IDE CONTROLLER"};
+    l.display = {"S3"};
+    l.network = {"NE2000", "3C509"};
+    SystemInfoRecord r;
+    ASSERT_TRUE(LoadSystemInfo(s.root(), Detected(), l, "C:\\ZELBR\\", "miss", &r));
+    const std::string expected[kFieldCount] = {"Pentium", "?", "?", "?", "32768", "IDE CONTROLLER", "IDE DISK",
+                                               "S3", "800*600", "256", "NE2000", "?", Detected().comment};
+    for (int i = 0; i < kFieldCount; ++i) EXPECT_EQ(r.text[i], expected[i]) << kFieldNames[i];
+    RegKey system;
+    ASSERT_TRUE(system.Open(s.root(), "System"));
+    DWORD values = 99;
+    RegQueryInfoKeyA(system.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                     nullptr, nullptr);
+    EXPECT_EQ(values, 0u) << "loading writes nothing";
+
+    ASSERT_TRUE(StoreSystemField(s.root(), "Clock", "166"));
+    ASSERT_TRUE(StoreSystemField(s.root(), "Comment", "line one\r\nline two"));
+    ASSERT_TRUE(StoreSystemField(s.root(), "Disk", "MY DISK"));
+    DWORD type = 0;
+    EXPECT_EQ(s.Raw("System", "Clock", &type), std::string("166\0", 4));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    ASSERT_TRUE(LoadSystemInfo(s.root(), Detected(), l, "C:\\ZELBR\\", "miss", &r));
+    EXPECT_EQ(r.text[kClock], "166");
+    EXPECT_EQ(r.text[kComment], "line one\r\nline two");
+    EXPECT_EQ(r.text[kDisk], "MY DISK");
+    EXPECT_EQ(r.text[kDiskCtrl], "IDE CONTROLLER") << "the disk search still decides the controller";
+}
