@@ -51,6 +51,9 @@ DeviceLists WalkHardware(HKEY enumRoot, HKEY configEnum);
 // from the adapter list, sound from the wave devices. Controllers are not
 // known there and stay empty.
 DeviceLists DetectPlatformDevices();
+// Descriptions of the devices of one class in an NT device tree
+// (bus\device\instance), each once, in enumeration order.
+std::vector<std::string> DevicesOfClass(HKEY ntEnum, const char* cls);
 // HKEY_LOCAL_MACHINE "Enum" with HKEY_DYN_DATA "Config Manager\Enum", or the
 // platform's own queries where those keys do not exist.
 DeviceLists DetectHardware();

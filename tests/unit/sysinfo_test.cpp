@@ -92,6 +92,23 @@ TEST(Detect, HardwareWalkFollowsThePresentDevicesInOrder) {
     EXPECT_EQ(l.scsiAdapters, std::vector<std::string>{"Adaptec AHA-2940"});
 }
 
+TEST(Detect, DisplayAdaptersFromAnNtDeviceTree) {
+    ScratchKey s;
+    auto device = [&](const char* path, const char* cls, const char* desc) {
+        RegKey k = s.Sub((std::string("Enum\\") + path).c_str());
+        k.WriteText("Class", cls);
+        k.WriteText("DeviceDesc", desc);
+    };
+    device("PCI\\VEN_5333\\0000", "Display", "S3 Trio64");
+    device("PCI\\VEN_8086\\0000", "Net", "Intel PRO/100");
+    device("PCI\\VEN_10DE\\0001", "DISPLAY", "@oem3.inf,%nv%;NVIDIA GeForce");
+    device("ROOT\\BASICDISPLAY\\0000", "display", "S3 Trio64");  // the same adapter twice
+    RegKey root = s.Sub("Enum");
+    // Registry order: VEN_10DE before VEN_5333.
+    std::vector<std::string> expected{"NVIDIA GeForce", "S3 Trio64"};
+    EXPECT_EQ(DevicesOfClass(root.get(), "Display"), expected);
+}
+
 TEST(Detect, WithoutTheEnumerationThePlatformTellsDisksAndDisplay) {
     // As on the NT family and under Wine: no "Config Manager\Enum".
     DeviceLists l = DetectHardware();
