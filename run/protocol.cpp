@@ -15,19 +15,6 @@ bool WriteHandOver(HKEY root, DWORD count, HWND main) {
     return true;
 }
 
-bool WriteCount(HKEY root, DWORD count) {
-    RegKey key;
-    if (!key.Create(root, settings::kIniKey)) return false;
-    key.WriteDword("Count", count);
-    key.Flush();
-    return true;
-}
-
-bool ReadCount(HKEY root, DWORD* count) {
-    RegKey key;
-    return key.Create(root, settings::kIniKey) && key.ReadDword("Count", count);
-}
-
 bool WriteSuspension(HKEY root, DWORD value) {
     RegKey key;
     if (!key.Create(root, settings::kIniKey)) return false;

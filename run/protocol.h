@@ -13,8 +13,6 @@ constexpr UINT kEndMessage = 0x500;  // posted by a module when a run ends
 // "Count" then "hWnd", flushed so the module reads them. False when the
 // settings key cannot be opened.
 bool WriteHandOver(HKEY root, DWORD count, HWND main);
-bool WriteCount(HKEY root, DWORD count);
-bool ReadCount(HKEY root, DWORD* count);
 bool WriteSuspension(HKEY root, DWORD value);
 
 // Walker over the catalogue for a run of all items. position is the index

@@ -30,6 +30,16 @@ protected:
         EXPECT_TRUE(gui::WaitFor([&] { return Launches("T1") == "0"; }, 10000));
         return main;
     }
+    // T1 measured ten times with each further run announced: the first
+    // announcement, once the first run has ended.
+    HWND StartPreciseRun(HWND* main) {
+        AddModule("T1");
+        AddCatalogue(0, "T1.BNC");
+        Settings(10, 0x02);
+        *main = StartMain();
+        if (!*main || !gui::Click(*main, IDC_ITEMBTN_FIRST + 1)) return nullptr;
+        return WaitDialog(kRunCountCaption);
+    }
     // A system command during the run: the abort notice it brings up.
     HWND AbortNotice(HWND main, WPARAM command) {
         gui::SysCommand(main, command);
@@ -136,14 +146,9 @@ TEST_F(ZelbrTest, PreciseRunAnnouncesEachFurtherRun) {
     CloseMain(main);
 }
 
-TEST_F(ZelbrTest, StoppingFromTheProgressDialogEndsTheMeasurement) {
-    AddModule("T1");
-    AddCatalogue(0, "T1.BNC");
-    Settings(10, 0x02);
-    HWND main = StartMain();
-    ASSERT_TRUE(main);
-    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
-    HWND dlg = WaitDialog(kRunCountCaption);
+TEST_F(RunTest, StoppingFromTheProgressDialogEndsTheMeasurement) {
+    HWND main = nullptr;
+    HWND dlg = StartPreciseRun(&main);
     ASSERT_TRUE(dlg);
     gui::Click(dlg, IDCANCEL);
     EXPECT_EQ(AnswerBox(), kAbortNotice);
@@ -157,14 +162,9 @@ TEST_F(ZelbrTest, StoppingFromTheProgressDialogEndsTheMeasurement) {
     CloseMain(main);
 }
 
-TEST_F(ZelbrTest, AbortWhileAnnouncingTheNextRunStillBringsTheWindowBack) {
-    AddModule("T1");
-    AddCatalogue(0, "T1.BNC");
-    Settings(10, 0x02);
-    HWND main = StartMain();
-    ASSERT_TRUE(main);
-    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
-    HWND dlg = WaitDialog(kRunCountCaption);
+TEST_F(RunTest, AbortWhileAnnouncingTheNextRunStillBringsTheWindowBack) {
+    HWND main = nullptr;
+    HWND dlg = StartPreciseRun(&main);
     ASSERT_TRUE(dlg);
     gui::SysCommand(main, SC_RESTORE);
     EXPECT_EQ(AnswerBox(), kAbortNotice);
@@ -367,14 +367,9 @@ TEST_F(ZelbrTest, PrecisionSwitchReratesStoredRecords) {
     CloseMain(main);
 }
 
-TEST_F(ZelbrTest, ProgressDialogLeftAloneClosesItselfAndTheRunsGoOn) {
-    AddModule("T1");
-    AddCatalogue(0, "T1.BNC");
-    Settings(10, 0x02);
-    HWND main = StartMain();
-    ASSERT_TRUE(main);
-    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
-    HWND dlg = WaitDialog(kRunCountCaption);
+TEST_F(RunTest, ProgressDialogLeftAloneClosesItselfAndTheRunsGoOn) {
+    HWND main = nullptr;
+    HWND dlg = StartPreciseRun(&main);
     ASSERT_TRUE(dlg);
     EXPECT_TRUE(gui::WaitGone(dlg, 8000)) << "the announcement did not close by itself";
     EXPECT_TRUE(gui::WaitFor([&] { return Launches("T1") == "0,1"; }, 10000)) << Launches("T1");

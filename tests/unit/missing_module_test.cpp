@@ -18,26 +18,10 @@ namespace {
 // A program directory inside a scratch directory, so that "..\X" names a
 // real file just outside it.
 struct NestedProgramDir {
-    NestedProgramDir() {
-        program = outer.path + "prog\\";
-        CreateDirectoryA(program.c_str(), nullptr);
-    }
-    ~NestedProgramDir() {
-        WIN32_FIND_DATAA f;
-        HANDLE h = FindFirstFileA((program + "*").c_str(), &f);
-        if (h != INVALID_HANDLE_VALUE) {
-            do DeleteFileA((program + f.cFileName).c_str());
-            while (FindNextFileA(h, &f));
-            FindClose(h);
-        }
-        RemoveDirectoryA(program.c_str());
-    }
-    void WriteInside(const char* name) const {
-        HANDLE h = CreateFileA((program + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        CloseHandle(h);
-    }
+    void WriteInside(const char* name) const { inner.Write(name); }
     TempDir outer;
-    std::string program;  // ends with a backslash
+    TempDir inner{outer.path};
+    const std::string& program = inner.path;  // ends with a backslash
 };
 
 void AddEntry(const ScratchKey& s, const char* key, const char* file, DWORD select) {

@@ -209,16 +209,18 @@ const SIZE kWin{640, 480};
 // wrong side or a size taken from the other axis shows.
 namespace {
 const RECT kOffsetWork{100, 50, 1124, 790};
+// Kept inside, from the exit position (mode 1) or the specified one (2).
+POINT StartAt(int32_t mode, int32_t x, int32_t y) {
+    PositionRecord rec{mode, 0, 0, 0, 0, 1};
+    (mode == 1 ? rec.exitX : rec.specX) = x;
+    (mode == 1 ? rec.exitY : rec.specY) = y;
+    return StartPosition(rec, kOffsetWork, kWin);
+}
 }  // namespace
 
 TEST(StartPosition, RightAndBottomEdgesPullBackExactly) {
     for (int32_t mode : {1, 2}) {
-        PositionRecord rec{mode, 0, 0, 0, 0, 1};
-        auto at = [&](int32_t x, int32_t y) {
-            (mode == 1 ? rec.exitX : rec.specX) = x;
-            (mode == 1 ? rec.exitY : rec.specY) = y;
-            return StartPosition(rec, kOffsetWork, kWin);
-        };
+        auto at = [&](int32_t x, int32_t y) { return StartAt(mode, x, y); };
         // Flush with the right and bottom edges: stays.
         POINT p = at(1124 - 640, 790 - 480);
         EXPECT_EQ(p.x, 484) << mode;
@@ -238,12 +240,7 @@ TEST(StartPosition, RightAndBottomEdgesPullBackExactly) {
 
 TEST(StartPosition, LeftAndTopEdgesPullExactlyAndTheCornerGetsOnePixel) {
     for (int32_t mode : {1, 2}) {
-        PositionRecord rec{mode, 0, 0, 0, 0, 1};
-        auto at = [&](int32_t x, int32_t y) {
-            (mode == 1 ? rec.exitX : rec.specX) = x;
-            (mode == 1 ? rec.exitY : rec.specY) = y;
-            return StartPosition(rec, kOffsetWork, kWin);
-        };
+        auto at = [&](int32_t x, int32_t y) { return StartAt(mode, x, y); };
         POINT p = at(99, 200);  // one pixel left of the work area
         EXPECT_EQ(p.x, 100) << mode;
         EXPECT_EQ(p.y, 200) << mode;

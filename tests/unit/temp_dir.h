@@ -8,9 +8,11 @@
 
 class TempDir {
 public:
-    TempDir() {
+    // Under %TEMP%, or under parent (ending with a backslash).
+    explicit TempDir(const std::string& parent = std::string()) {
         char base[MAX_PATH];
         GetTempPathA(sizeof base, base);
+        if (!parent.empty()) std::snprintf(base, sizeof base, "%s", parent.c_str());
         char name[64];
         std::snprintf(name, sizeof name, "zelbr-unit-%lu-%lu\\", GetCurrentProcessId(), ++s_counter);
         path = std::string(base) + name;
