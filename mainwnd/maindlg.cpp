@@ -11,6 +11,7 @@
 #include "run/scores.h"
 #include "run/rundialogs.h"
 #include "res/resource.h"
+#include "sysinfo/sysinfodlg.h"
 #include "widgets/positiondlg.h"
 #include "widgets/warningdlg.h"
 
@@ -403,8 +404,15 @@ void CMainDlg::PaintCompactPanelTexts(HDC dc) {
 
 void CMainDlg::OnClipCopy(UINT) {}
 void CMainDlg::OnSaveText(UINT) {}
-void CMainDlg::OnEditInfo(UINT) {}
 void CMainDlg::OnEditItem(UINT) {}
+
+void CMainDlg::OnEditInfo(UINT) {
+    CSysInfoDlg dlg(this, m_hRootKey, m_detected, m_devices, m_sysInfo, [this](int field) {
+        m_sysInfoStatic[field].SetWindowText(m_sysInfo.text[field]);
+        m_sysInfoStatic[field].Invalidate(true);
+    });
+    dlg.DoModal();
+}
 void CMainDlg::OnSaveItem(UINT) {}
 void CMainDlg::OnLoadItem(UINT) {}
 void CMainDlg::OnSelectPrecision(UINT) {

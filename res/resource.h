@@ -24,6 +24,7 @@
 
 /* Dialog templates */
 #define IDD_ABOUT               100
+#define IDD_SYSINFO             143
 #define IDD_MAIN                102
 #define IDD_PRECISION           151
 #define IDD_WARNING             152
@@ -93,6 +94,26 @@
 #define IDC_POS_Y               1137
 #define IDC_POS_YSPIN           1138
 #define IDC_POS_KEEPINSIDE      1139
+
+/* System information editor: one control a field, in record order
+ * (CPU, clock, L1, L2, memory, disk controller, disk, graphics card,
+ * resolution, colours, network card, sound card, comment) */
+#define IDC_SI_CPU              1110
+#define IDC_SI_CLOCK            1098
+#define IDC_SI_CLOCKSPIN        1099
+#define IDC_SI_L1               1090
+#define IDC_SI_L1SPIN           1105
+#define IDC_SI_L2               1091
+#define IDC_SI_L2SPIN           1106
+#define IDC_SI_MEM              1111
+#define IDC_SI_DISKCTRL         1093
+#define IDC_SI_DISK             1094
+#define IDC_SI_GRAPHIC          1095
+#define IDC_SI_RESO             1112
+#define IDC_SI_COLS             1113
+#define IDC_SI_NETCARD          1102
+#define IDC_SI_SOUNDCARD        1103
+#define IDC_SI_COMMENT          1104
 
 /* Run count */
 #define IDC_RUN_PROGRESS        1140

@@ -1,4 +1,5 @@
 #include "sysinfo/detect.h"
+#include "sysinfo/editor.h"
 
 #include <gtest/gtest.h>
 
@@ -215,4 +216,89 @@ TEST(Record, StoredValuesWinAndNothingIsWrittenAtLoad) {
     EXPECT_EQ(r.text[kComment], "line one\r\nline two");
     EXPECT_EQ(r.text[kDisk], "MY DISK");
     EXPECT_EQ(r.text[kDiskCtrl], "IDE CONTROLLER") << "the disk search still decides the controller";
+}
+
+TEST(Editor, ChoicesFollowTheDeviceListsInOrder) {
+    DeviceLists l;
+    l.disks = {Disk("C", 0, false, "IDE DISK"), Disk("D", 5, false, "CD-ROM")};
+    l.scsiAdapters = {"AHA-2940"};
+    l.hardDiskControllers = {"IDE 1", "IDE 2"};
+    l.floppyControllers = {"FDC"};
+    l.display = {"S3", "Cirrus"};
+    l.network = {"NE2000"};
+    const DetectedDefaults d = Detected();
+    EXPECT_EQ(FieldChoices(kDiskCtrl, d, l), (std::vector<std::string>{"AHA-2940", "IDE 1", "IDE 2", "FDC"}));
+    EXPECT_EQ(FieldChoices(kDisk, d, l), (std::vector<std::string>{"IDE DISK", "CD-ROM"}));
+    EXPECT_EQ(FieldChoices(kGraphic, d, l), (std::vector<std::string>{"S3", "Cirrus"}));
+    EXPECT_EQ(FieldChoices(kNetCard, d, l), std::vector<std::string>{"NE2000"});
+    EXPECT_TRUE(FieldChoices(kSoundCard, d, l).empty());
+    EXPECT_EQ(FieldChoices(kCpu, d, l), std::vector<std::string>{d.cpu});
+    EXPECT_EQ(FieldChoices(kMem, d, l), std::vector<std::string>{d.memory});
+    EXPECT_EQ(FieldChoices(kReso, d, l), std::vector<std::string>{d.resolution});
+    EXPECT_EQ(FieldChoices(kCols, d, l), std::vector<std::string>{d.colours});
+    for (Field f : {kClock, kL1, kL2, kComment}) EXPECT_TRUE(FieldChoices(f, d, l).empty()) << f;
+
+    const UpDownStart starts[] = {UpDownStartFor(386), UpDownStartFor(486), UpDownStartFor(586),
+                                  UpDownStartFor(8664)};
+    const int expected[][3] = {{33, 0, 0}, {66, 8, 0}, {90, 16, 256}, {150, 32, 512}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(starts[i].clock, expected[i][0]) << i;
+        EXPECT_EQ(starts[i].l1, expected[i][1]) << i;
+        EXPECT_EQ(starts[i].l2, expected[i][2]) << i;
+    }
+}
+
+TEST(Editor, ApplyStoresChangedFieldsOnceInRecordOrder) {
+    ScratchKey s;
+    SystemInfoRecord r;
+    std::string initial[kFieldCount], current[kFieldCount];
+    for (int i = 0; i < kFieldCount; ++i) r.text[i] = initial[i] = current[i] = "?";
+    current[kComment] = "a\r\nb";
+    current[kClock] = "166";
+    current[kDisk] = "?";  // unchanged
+    std::vector<int> shown;
+    EXPECT_EQ(ApplyChangedFields(s.root(), current, initial, &r, [&](int f) {
+                  EXPECT_EQ(r.text[f], current[f]) << "the record holds the text before it is shown";
+                  shown.push_back(f);
+              }),
+              2);
+    EXPECT_EQ(shown, (std::vector<int>{kClock, kComment}));
+    EXPECT_EQ(r.text[kClock], "166");
+    EXPECT_EQ(initial[kComment], "a\r\nb");
+    EXPECT_EQ(s.Raw("System", "Comment"), std::string("a\r\nb\0", 5));
+    EXPECT_FALSE(s.Has("System", "Disk"));
+    EXPECT_FALSE(s.Has("System", "CPU"));
+    // Applied values are the new initial ones: nothing more to write.
+    shown.clear();
+    EXPECT_EQ(ApplyChangedFields(s.root(), current, initial, &r, [&](int f) { shown.push_back(f); }), 0);
+    EXPECT_TRUE(shown.empty());
+    // Case counts as a change.
+    current[kClock] = "166a";
+    initial[kClock] = "166A";
+    EXPECT_EQ(ApplyChangedFields(s.root(), current, initial, &r, nullptr), 1);
+}
+
+TEST(Editor, TextTooLongToReadBackIsCutOnACharacterBoundary) {
+    EXPECT_EQ(FitStoredText(std::string(255, 'x')), std::string(255, 'x'));
+    EXPECT_EQ(FitStoredText(std::string(300, 'x')), std::string(255, 'x'));
+    // 254 bytes, then a double-byte character that would end at byte 256.
+    std::string dbcs = std::string(254, 'x') + "測定";
+    EXPECT_EQ(FitStoredText(dbcs), std::string(254, 'x'));
+    std::string even = std::string(253, 'x') + "測定";
+    EXPECT_EQ(FitStoredText(even), std::string(253, 'x') + "測");
+    // Half-width katakana are single bytes.
+    std::string kana = std::string(254, 'x') + "ｶﾅ";
+    EXPECT_EQ(FitStoredText(kana), std::string(254, 'x') + "ｶ");
+
+    // Stored cut, it reads back at the next start instead of being lost.
+    ScratchKey s;
+    SystemInfoRecord r;
+    std::string initial[kFieldCount], current[kFieldCount];
+    current[kComment] = std::string(200, 'a') + std::string(100, 'b');
+    ASSERT_EQ(ApplyChangedFields(s.root(), current, initial, &r, nullptr), 1);
+    EXPECT_EQ(current[kComment].size(), 255u);
+    EXPECT_EQ(r.text[kComment], current[kComment]);
+    SystemInfoRecord loaded;
+    ASSERT_TRUE(LoadSystemInfo(s.root(), Detected(), DeviceLists(), "C:\\", "miss", &loaded));
+    EXPECT_EQ(loaded.text[kComment], current[kComment]);
 }
