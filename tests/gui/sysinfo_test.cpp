@@ -178,15 +178,30 @@ TEST_F(SysInfoTest, ChoosingTheTextAFieldHadLeavesUpdateOffAnotherTurnsItOn) {
     dlg = OpenEditor(main);
     ASSERT_TRUE(dlg);
     HWND combo = GetDlgItem(dlg, IDC_SI_DISK);
-    auto choose = [&](int index) {
+    auto choose = [&](int index, WORD code = CBN_SELENDOK) {
         SendMessageA(combo, CB_SETCURSEL, index, 0);
-        PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_SI_DISK, CBN_SELENDOK), reinterpret_cast<LPARAM>(combo));
+        PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_SI_DISK, code), reinterpret_cast<LPARAM>(combo));
         DWORD_PTR ignored;
         SendMessageTimeoutA(dlg, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
     };
     ASSERT_EQ(gui::ControlText(dlg, IDC_SI_DISK), disks[1]);
     choose(1);
     EXPECT_FALSE(UpdateEnabled(dlg));
+    // Browsing the open list is no choice yet; a selection changed while it
+    // is closed is one.
+    SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    choose(0, CBN_SELCHANGE);
+    EXPECT_FALSE(UpdateEnabled(dlg));
+    SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+    choose(1, CBN_SELCHANGE);
+    EXPECT_FALSE(UpdateEnabled(dlg));
+    choose(0, CBN_SELCHANGE);
+    EXPECT_TRUE(UpdateEnabled(dlg));
+    gui::Click(dlg, IDCANCEL);
+    EXPECT_TRUE(gui::WaitGone(dlg));
+    dlg = OpenEditor(main);
+    ASSERT_TRUE(dlg);
+    combo = GetDlgItem(dlg, IDC_SI_DISK);
     choose(0);
     EXPECT_TRUE(UpdateEnabled(dlg));
     gui::Click(dlg, IDCANCEL);
@@ -205,15 +220,37 @@ TEST_F(SysInfoTest, ChoosingTheTextAFieldHadLeavesUpdateOffAnotherTurnsItOn) {
     EXPECT_EQ(gui::ControlText(main, IDC_SYSINFO_FIRST + 6), disks[0]);
     EXPECT_EQ(StoredNames(), std::vector<std::string>{"Disk"});
 
-    // An up-down click counts as a change.
+    // An up-down click counts as a change. The arrows start from the
+    // processor's typical figures, under the record's "?", and stop at
+    // their ranges' ends.
+    CloseMain(main);
+    gui::RegWriteString(kSystem, "L1", "16384");
+    gui::RegWriteString(kSystem, "L2", "?");
+    main = StartMain();
+    ASSERT_TRUE(main);
     dlg = OpenEditor(main);
     ASSERT_TRUE(dlg);
-    HWND spin = GetDlgItem(dlg, IDC_SI_CLOCKSPIN);
-    RECT r;
-    GetClientRect(spin, &r);
-    PostMessageA(spin, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.right / 2, r.bottom / 4));
-    PostMessageA(spin, WM_LBUTTONUP, 0, MAKELPARAM(r.right / 2, r.bottom / 4));
+    EXPECT_EQ(gui::ControlText(dlg, IDC_SI_L2), "?");
+    auto up = [&](int spinId) {
+        HWND spin = GetDlgItem(dlg, spinId);
+        RECT r;
+        GetClientRect(spin, &r);
+        PostMessageA(spin, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.right / 2, r.bottom / 4));
+        PostMessageA(spin, WM_LBUTTONUP, 0, MAKELPARAM(r.right / 2, r.bottom / 4));
+        DWORD_PTR ignored;
+        SendMessageTimeoutA(dlg, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+    };
+    up(IDC_SI_CLOCKSPIN);
     EXPECT_TRUE(gui::WaitFor([&] { return UpdateEnabled(dlg); }, 3000));
+    up(IDC_SI_L1SPIN);
+    up(IDC_SI_L2SPIN);
+    SYSTEM_INFO si;
+    GetSystemInfo(&si);
+    const char* expected[3] = {"151", "16384", "513"};  // any later processor
+    if (si.dwProcessorType == 586) expected[0] = "91", expected[2] = "257";
+    EXPECT_TRUE(gui::WaitFor([&] { return gui::ControlText(dlg, IDC_SI_L2) == expected[2]; }, 3000));
+    EXPECT_EQ(gui::ControlText(dlg, IDC_SI_CLOCK), expected[0]);
+    EXPECT_EQ(gui::ControlText(dlg, IDC_SI_L1), expected[1]) << "the cache's range ends at 16384";
     gui::Click(dlg, IDCANCEL);
     EXPECT_TRUE(gui::WaitGone(dlg));
     CloseMain(main);
