@@ -148,27 +148,6 @@ std::vector<CatalogueEntry> ReadCatalogue(HKEY root, const std::string& programD
     return entries;
 }
 
-namespace {
-std::string Field(const uint8_t* data, size_t size, size_t offset, size_t width) {
-    if (offset >= size) return std::string();
-    size_t avail = size - offset < width ? size - offset : width;
-    const char* p = reinterpret_cast<const char*>(data + offset);
-    size_t n = 0;
-    while (n < avail && p[n]) ++n;
-    return std::string(p, n);
-}
-}  // namespace
-
-ItemDescription ParseItemDescription(const uint8_t* data, size_t size) {
-    ItemDescription d;
-    d.name = Field(data, size, kNameOffset, kNameSize);
-    d.application = Field(data, size, kAppOffset, kAppSize);
-    d.target = Field(data, size, kTargetOffset, kTargetSize);
-    if (size >= kVersionOffset + 4) std::memcpy(&d.version, data + kVersionOffset, 4);
-    d.complete = size >= kDescriptionSize;
-    return d;
-}
-
 bool ReadItemDescription(std::vector<uint8_t>* buffer, const std::string& path) {
     buffer->assign(kDescriptionSize, 0);
     HANDLE f = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
@@ -198,7 +177,7 @@ void GetItemName(const std::string& path, std::string* name, std::string* versio
     if (!ReadItemDescription(&buf, path)) return;
     // A file too short for its version says nothing about it.
     if (buf.size() < kVersionOffset + 4) {
-        *name = Field(buf.data(), buf.size(), kNameOffset, kNameSize);
+        *name = DescriptionField(buf.data(), buf.size(), kNameOffset, kNameSize);
         return;
     }
     ItemDescription d = ParseItemDescription(buf.data(), buf.size());

@@ -8,15 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "items/description.h"
+
 namespace items {
 
 extern const char kMeasureKey[];
-constexpr size_t kDescriptionSize = 9167;
-constexpr size_t kNameOffset = 20, kNameSize = 64;
-constexpr size_t kAppOffset = 84, kAppSize = 64;
-constexpr size_t kTargetOffset = 148, kTargetSize = 16;
-constexpr size_t kVersionOffset = 164;
-constexpr size_t kDibOffset = 184;
 
 // True when name is a bare file name: no drive, no directories, no "..",
 // no device name (CON, COM1.BNC...). Anything else would reach outside the
@@ -57,14 +53,6 @@ struct CatalogueEntry {
 // Every readable entry in enumeration order; entries whose "File" cannot be
 // read are left out. Missing "Measure" gives an empty list.
 std::vector<CatalogueEntry> ReadCatalogue(HKEY root, const std::string& programDir);
-
-// The fixed-size record at the start of an item description file.
-struct ItemDescription {
-    std::string name, application, target;
-    uint32_t version = 0;
-    bool complete = false;  // all 9167 bytes were read
-};
-ItemDescription ParseItemDescription(const uint8_t* data, size_t size);
 
 // Reads up to 9167 bytes into buffer (zero-filled first). Like the original
 // reader it creates the file empty when missing. False when it cannot open.

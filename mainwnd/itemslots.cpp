@@ -24,14 +24,14 @@ void CMainDlg::PlaceItems(const std::vector<items::CatalogueEntry>& catalogue, b
         if (!e.selected) continue;
         if (count < 10) {
             std::string description = items::WithExtension(e.file, "MCR");
-            m_itemBtn[count + 1].Attach(this, IDC_ITEMBTN_FIRST + count + 1, CItemBtn::kItem, description);
+            LoadItemButton(count + 1, false, 0, description);
             SetScoreTexts(count + 1, ItemScore(description), refresh);
         }
         ++count;
     }
     EnableDlgItem(IDC_ITEMBTN_FIRST, count > 0);
     for (int slot = count; slot < 10; ++slot) {
-        m_itemBtn[slot + 1].Attach(this, IDC_ITEMBTN_FIRST + slot + 1, CItemBtn::kEmpty);
+        LoadItemButton(slot + 1, true, CItemBtn::kEmptyBitmap);
         if (refresh) SetScoreTexts(slot + 1, run::kNoScore, true);
     }
 }

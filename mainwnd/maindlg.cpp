@@ -12,6 +12,7 @@
 #include "run/rundialogs.h"
 #include "res/resource.h"
 #include "sysinfo/sysinfodlg.h"
+#include "widgets/dispmodedlg.h"
 #include "widgets/positiondlg.h"
 #include "widgets/warningdlg.h"
 
@@ -68,6 +69,8 @@ const MessageEntry<CMainDlg> CMainDlg::kMessages[] = {
     {WM_SYSCOMMAND, &CMainDlg::OnSysCommand},
     {WM_DESTROY, &CMainDlg::OnDestroy},
     {WM_TIMER, &CMainDlg::OnTimer},
+    {WM_QUERYNEWPALETTE, &CMainDlg::OnQueryNewPalette},
+    {WM_PALETTECHANGED, &CMainDlg::OnPaletteChanged},
     {run::kEndMessage, &CMainDlg::OnEndBnc},
 };
 
@@ -108,6 +111,7 @@ void CMainDlg::FailAndQuit(const char* text) {
 
 BOOL CMainDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    BuildAppPalette();
     m_clock.Start();
     BuildSystemMenu();
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
@@ -166,15 +170,39 @@ BOOL CMainDlg::OnInitDialog() {
 }
 
 void CMainDlg::AttachControls() {
-    for (int i = 0; i < 13; ++i) m_toolBtn[i].Attach(this, kToolDefs[i].id, kToolDefs[i].bitmap, kToolDefs[i].tip);
-    m_versionLine.SubclassDlgItem(IDC_VERSIONLINE, this);
-    for (int i = 0; i < 13; ++i) m_sysInfoStatic[i].SubclassDlgItem(IDC_SYSINFO_FIRST + i, this);
-    m_logo.SubclassDlgItem(IDC_LOGO, this);
+    for (int i = 0; i < 13; ++i)
+        m_toolBtn[i].InitToolBtn(kToolDefs[i].id, kToolDefs[i].bitmap, kToolDefs[i].tip, this, &m_palette);
+    m_versionLine.InitMsgStatic(IDC_VERSIONLINE, this, &m_palette);
+    for (int i = 0; i < 13; ++i) m_sysInfoStatic[i].InitMsgStatic(IDC_SYSINFO_FIRST + i, this, &m_palette);
+    m_logo.InitBmpStatic(IDC_LOGO, 170, m_logoRect.left, m_logoRect.top, this);
     for (int i = 0; i < 11; ++i) {
-        m_numLed[i].SubclassDlgItem(IDC_NUMLED_FIRST + i, this);
-        m_levelLed[i].SubclassDlgItem(IDC_LEVELLED_FIRST + i, this);
+        m_numLed[i].InitNumLed(IDC_NUMLED_FIRST + i, this, &m_palette);
+        m_levelLed[i].InitLevelLed(IDC_LEVELLED_FIRST + i, this, &m_palette);
     }
-    m_itemBtn[0].Attach(this, IDC_ITEMBTN_FIRST, CItemBtn::kAllItems);
+    LoadItemButton(0, true, CItemBtn::kAllItemsBitmap);
+}
+
+void CMainDlg::LoadItemButton(int row, bool fromResource, UINT bitmapId, const std::string& file) {
+    CItemBtn& button = m_itemBtn[row];
+    if (button.m_hWnd)
+        button.AutoLoad(fromResource, bitmapId, file);
+    else
+        button.AutoLoad(IDC_ITEMBTN_FIRST + row, fromResource, bitmapId, file, this, &m_palette);
+}
+
+void CMainDlg::BuildAppPalette() { m_palette.Build(m_hWnd); }
+void CMainDlg::RealizeAppPalette() const { m_palette.Realize(m_hWnd); }
+
+LRESULT CMainDlg::OnQueryNewPalette(WPARAM wp, LPARAM lp) {
+    RealizeAppPalette();
+    return ::DefWindowProcA(m_hWnd, WM_QUERYNEWPALETTE, wp, lp);
+}
+
+LRESULT CMainDlg::OnPaletteChanged(WPARAM wp, LPARAM lp) {
+    LRESULT result = ::DefWindowProcA(m_hWnd, WM_PALETTECHANGED, wp, lp);
+    // Our own realisation changed it: realising again would loop.
+    if (reinterpret_cast<HWND>(wp) != m_hWnd) RealizeAppPalette();
+    return result;
 }
 
 void CMainDlg::BuildSystemMenu() {
@@ -327,20 +355,20 @@ LRESULT CMainDlg::OnPaint(WPARAM, LPARAM) {
         EndPaint(m_hWnd, &ps);
         return 0;
     }
-    HBRUSH face = CreateSolidBrush(PanelColor(7));
+    HPALETTE oldPalette = m_palette.Select(dc, false);
     if (m_options.displayMode) {
-        FillRect(dc, &m_clientRect, face);
+        FillPanel(dc, m_clientRect, 7);
         DrawLogoFrame(dc, m_logoRect);
         DrawSunkenBevel(dc, m_sysPanelRect, 2);
         DrawSunkenBevel(dc, m_itemPanelRect, 2);
         PaintSystemPanelTexts(dc);
     } else {
         RECT r = GetClientRect();
-        FillRect(dc, &r, face);
+        FillPanel(dc, r, 7);
         DrawSunkenBevel(dc, RECT{r.left + 3, r.top + 115, r.right - 3, r.bottom - 3}, 2);
         PaintCompactPanelTexts(dc);
     }
-    DeleteObject(face);
+    if (oldPalette) SelectPalette(dc, oldPalette, TRUE);
     EndPaint(m_hWnd, &ps);
     return 0;
 }
@@ -419,7 +447,10 @@ void CMainDlg::OnSelectPrecision(UINT) {
     CPrecisionDlg dlg(this, m_hRootKey, m_options, [this] { RefreshAllScores(); });
     dlg.DoModal();
 }
-void CMainDlg::OnSelectDisplay(UINT) {}
+void CMainDlg::OnSelectDisplay(UINT) {
+    CDisplayModeDlg dlg(this, m_hRootKey, m_options, [this] { ApplyLayout(); });
+    dlg.DoModal();
+}
 void CMainDlg::OnItemButton(UINT id) { PushItemBtn(m_itemBtn[id - IDC_ITEMBTN_FIRST]); }
 
 void CMainDlg::OnSetWarnings(UINT) {

@@ -14,6 +14,9 @@
 #include "run/moduleprocess.h"
 #include "sysinfo/record.h"
 #include "widgets/imagebtn.h"
+#include "widgets/led.h"
+#include "widgets/palette.h"
+#include "widgets/textpanel.h"
 
 class CMainDlg : public CDialog, private run::RunHost {
 public:
@@ -29,6 +32,9 @@ public:
 
     int CountUsedItems() const;
     void ApplyLayout();
+    void BuildAppPalette();
+    void RealizeAppPalette() const;
+    const AppPalette& Palette() const { return m_palette; }
 
     // Item catalogue.
     void BuildMeasureTree();
@@ -67,6 +73,8 @@ private:
     LRESULT OnSysCommand(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
     LRESULT OnTimer(WPARAM, LPARAM);
+    LRESULT OnQueryNewPalette(WPARAM, LPARAM);
+    LRESULT OnPaletteChanged(WPARAM, LPARAM);
 
     void OnClipCopy(UINT);
     void OnSaveText(UINT);
@@ -85,6 +93,8 @@ private:
     void BuildSystemMenu();
     void ScaleToDesignSize();
     void AttachControls();
+    // Item button of a row: the first call attaches it, later ones reload.
+    void LoadItemButton(int row, bool fromResource, UINT bitmapId, const std::string& file = std::string());
     void FailAndQuit(const char* text);
     void PaintSystemPanelTexts(HDC dc);
     void PaintCompactPanelTexts(HDC dc);
@@ -117,6 +127,7 @@ private:
     static const CommandEntry<CMainDlg> kCommands[];
 
     HICON m_hIcon = nullptr;
+    AppPalette m_palette;
     RECT m_clientRect{};
     RECT m_logoRect{};
     RECT m_sysPanelRect{3, 30, 309, 426};
@@ -126,12 +137,12 @@ private:
     bool m_firstUse = false;
     std::string m_sysCaptions[18];  // title first
     CItemBtn m_itemBtn[11];
-    CStatic m_numLed[11];
-    CStatic m_levelLed[11];
+    CNumLed m_numLed[11];
+    CLevelLed m_levelLed[11];
     HKEY m_hRootKey = nullptr;
-    CStatic m_versionLine;
-    CStatic m_sysInfoStatic[13];
-    CStatic m_logo;
+    CMsgStatic m_versionLine;
+    CMsgStatic m_sysInfoStatic[13];
+    CBmpStatic m_logo;
     std::string m_exePath;
     std::string m_programDir;
     settings::Version m_fileVersion;

@@ -1,60 +1,7 @@
 #include "mainwnd/paint.h"
 
 #include "res/resource.h"
-
-COLORREF PanelColor(int paletteIndex) {
-    switch (paletteIndex) {
-        case 0: return RGB(0, 0, 0);
-        case 7: return RGB(192, 192, 192);
-        case 41: return RGB(102, 102, 0);
-        case 88: return RGB(204, 204, 51);
-        case 195: return RGB(255, 255, 204);
-        case 235: return RGB(119, 119, 119);
-        case 244: return RGB(241, 241, 241);
-        case 248: return RGB(128, 128, 128);
-        default: return RGB(255, 255, 255);
-    }
-}
-
-namespace {
-
-class PenScope {
-public:
-    PenScope(HDC dc, int paletteIndex)
-        : m_dc(dc), m_pen(CreatePen(PS_SOLID, 1, PanelColor(paletteIndex))),
-          m_old(SelectObject(dc, m_pen)) {}
-    ~PenScope() {
-        SelectObject(m_dc, m_old);
-        DeleteObject(m_pen);
-    }
-    void Line(int x0, int y0, int x1, int y1) const {
-        MoveToEx(m_dc, x0, y0, nullptr);
-        LineTo(m_dc, x1, y1);
-    }
-
-private:
-    HDC m_dc;
-    HPEN m_pen;
-    HGDIOBJ m_old;
-};
-
-}  // namespace
-
-void DrawSunkenBevel(HDC dc, const RECT& r, int n) {
-    {
-        PenScope dark(dc, 248);
-        for (int i = 0; i < n; ++i) dark.Line(r.left + i, r.bottom - i - 1, r.left + i, r.top + i);
-        for (int i = 0; i < n; ++i) dark.Line(r.right - i - 1, r.top + i, r.left + i, r.top + i);
-    }
-    {
-        PenScope light(dc, 255);
-        for (int i = 0; i < n; ++i) light.Line(r.right - i - 1, r.bottom - i - 2, r.right - i - 1, r.top + i);
-        for (int i = 0; i < n; ++i)
-            light.Line(r.left + i + 1, r.bottom - i - 1, r.right - i - 1, r.bottom - i - 1);
-    }
-    PenScope(dc, 235).Line(r.left, r.top, r.left + n, r.top + n);
-    PenScope(dc, 244).Line(r.right - 1, r.bottom - 1, r.right - n - 1, r.bottom - n - 1);
-}
+#include "widgets/bevel.h"
 
 void DrawLogoFrame(HDC dc, const RECT& r) {
     RECT o = r;

@@ -2,11 +2,8 @@
 #pragma once
 #include <windows.h>
 
-// Colour of an entry of the application palette used by the panels.
-COLORREF PanelColor(int paletteIndex);
+#include "widgets/bevel.h"
 
-// n nested one-pixel sunken bevel lines inside r (right, bottom exclusive).
-void DrawSunkenBevel(HDC dc, const RECT& r, int n);
 void DrawLogoFrame(HDC dc, const RECT& r);
 
 struct CaptionPlace {

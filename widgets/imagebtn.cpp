@@ -3,13 +3,15 @@
 #include "framework/winapp.h"
 #include "items/catalogue.h"
 #include "res/resource.h"
+#include "widgets/dib.h"
+#include "widgets/palette.h"
 
 namespace {
 const char kToolTipProp[] = "ZelbrToolTip";
 
 // One tool tip control serves all image buttons of a window: each control is
-// a top-level window of its own, and a dozen of them made start-up slow. The
-// parent owns it, so it goes with the parent.
+// a top-level window of its own, and two dozen of them made start-up slow.
+// The parent owns it, so it goes with the parent.
 HWND SharedToolTip(HWND parent) {
     HWND tip = static_cast<HWND>(GetPropA(parent, kToolTipProp));
     if (tip && IsWindow(tip)) return tip;
@@ -18,94 +20,145 @@ HWND SharedToolTip(HWND parent) {
     if (tip) SetPropA(parent, kToolTipProp, tip);
     return tip;
 }
-}  // namespace
 
-CImageBtn::~CImageBtn() {
-    if (!m_tipWnd || !IsWindow(m_tipWnd) || !IsWindow(m_hWnd)) return;
+TOOLINFOA ToolFor(HWND button, const std::string& text) {
     TOOLINFOA ti{};
     ti.cbSize = TTTOOLINFOA_V1_SIZE;
-    ti.hwnd = ::GetParent(m_hWnd);
-    ti.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
-    ::SendMessageA(m_tipWnd, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    ti.uFlags = TTF_IDISHWND;
+    ti.hwnd = ::GetParent(button);
+    ti.uId = reinterpret_cast<UINT_PTR>(button);
+    ti.lpszText = const_cast<char*>(text.c_str());
+    return ti;
 }
 
-bool CImageBtn::AttachTo(CWnd* parent, int id, const std::string& tip, const std::string& label) {
+// The sheet of a bitmap resource and its size.
+HBITMAP LoadSheet(HWND window, UINT id, SIZE* size) {
+    size_t bytes = 0;
+    const uint8_t* data = BitmapResource(id, &bytes);
+    dib::Layout layout;
+    if (!data || !dib::Parse(data, bytes, &layout)) return nullptr;
+    size->cx = layout.width;
+    size->cy = layout.height < 0 ? -layout.height : layout.height;
+    return LoadDibBitmap(window, data, bytes);
+}
+}  // namespace
+
+POINT SheetCell(UINT state) {
+    if (state & ODS_SELECTED) return POINT{0, 1};
+    if (state & ODS_FOCUS) return POINT{1, 0};
+    if (state & ODS_DISABLED) return POINT{1, 1};
+    return POINT{0, 0};
+}
+
+bool RelaysToToolTip(UINT msg) {
+    return msg >= WM_MOUSEMOVE && msg <= WM_MBUTTONUP && msg != WM_LBUTTONDBLCLK && msg != WM_RBUTTONDBLCLK;
+}
+
+CImageBtn::~CImageBtn() {
+    if (m_toolAdded && IsWindow(m_tipWnd) && IsWindow(m_hWnd)) {
+        TOOLINFOA ti = ToolFor(m_hWnd, "");
+        ::SendMessageA(m_tipWnd, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+    DeleteImage();
+}
+
+bool CImageBtn::Subclass(int id, CWnd* parent, const AppPalette* palette) {
     if (!SubclassDlgItem(id, parent)) return false;
-    m_label = label;
-    SetTip(tip);
+    m_palette = palette;
     return true;
 }
 
 void CImageBtn::SetTip(const std::string& tip) {
     m_tip = tip;
-    if (!m_tipWnd) {
-        m_tipWnd = SharedToolTip(::GetParent(m_hWnd));
-        if (!m_tipWnd) return;
-        TOOLINFOA ti{};
-        ti.cbSize = TTTOOLINFOA_V1_SIZE;
-        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        ti.hwnd = ::GetParent(m_hWnd);
-        ti.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
-        ti.lpszText = const_cast<char*>(m_tip.c_str());
-        ::SendMessageA(m_tipWnd, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
-        return;
+    if (!m_tipWnd) m_tipWnd = SharedToolTip(::GetParent(m_hWnd));
+    if (!m_tipWnd) return;
+    TOOLINFOA ti = ToolFor(m_hWnd, m_tip);
+    ::SendMessageA(m_tipWnd, TTM_ACTIVATE, FALSE, 0);
+    if (m_toolAdded) ::SendMessageA(m_tipWnd, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    m_toolAdded = ::SendMessageA(m_tipWnd, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti)) != FALSE;
+    ::SendMessageA(m_tipWnd, TTM_ACTIVATE, TRUE, 0);
+}
+
+void CImageBtn::SetImage(HBITMAP image, int cellWidth, int cellHeight) {
+    DeleteImage();
+    m_image = image;
+    m_cellWidth = cellWidth;
+    m_cellHeight = cellHeight;
+}
+
+void CImageBtn::DeleteImage() {
+    if (m_image) DeleteObject(m_image);
+    m_image = nullptr;
+}
+
+LRESULT CImageBtn::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (RelaysToToolTip(msg) && m_tipWnd) {
+        MSG m{};
+        m.hwnd = m_hWnd;
+        m.message = msg;
+        m.wParam = wp;
+        m.lParam = lp;
+        ::SendMessageA(m_tipWnd, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
     }
-    TOOLINFOA ti{};
-    ti.cbSize = TTTOOLINFOA_V1_SIZE;
-    ti.hwnd = ::GetParent(m_hWnd);
-    ti.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
-    ti.lpszText = const_cast<char*>(m_tip.c_str());
-    ::SendMessageA(m_tipWnd, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&ti));
+    if (msg == WM_DESTROY) DeleteImage();
+    return DefWindowProc(msg, wp, lp);
 }
 
 void CImageBtn::DrawItem(DRAWITEMSTRUCT* dis) {
-    RECT r = dis->rcItem;
-    UINT state = DFCS_BUTTONPUSH;
-    if (dis->itemState & ODS_SELECTED) state |= DFCS_PUSHED;
-    if (dis->itemState & ODS_DISABLED) state |= DFCS_INACTIVE;
-    DrawFrameControl(dis->hDC, &r, DFC_BUTTON, state);
-    if (m_label.empty()) return;
-    HFONT font = CreateFontA(-10, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_MODERN, "ＭＳ ゴシック");
-    HGDIOBJ old = SelectObject(dis->hDC, font);
-    SetBkMode(dis->hDC, TRANSPARENT);
-    SetTextColor(dis->hDC, GetSysColor((dis->itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-    if (dis->itemState & ODS_SELECTED) OffsetRect(&r, 1, 1);
-    DrawTextA(dis->hDC, m_label.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    SelectObject(dis->hDC, old);
-    DeleteObject(font);
-    if (dis->itemState & ODS_FOCUS) {
-        RECT f = dis->rcItem;
-        InflateRect(&f, -3, -3);
-        DrawFocusRect(dis->hDC, &f);
-    }
+    HDC dc = dis->hDC;
+    HPALETTE oldPalette = m_palette ? m_palette->Select(dc, true) : nullptr;
+    HDC mem = CreateCompatibleDC(dc);
+    HGDIOBJ oldBitmap = m_image ? SelectObject(mem, m_image) : nullptr;
+    POINT cell = SheetCell(dis->itemState);
+    BitBlt(dc, 0, 0, m_cellWidth, m_cellHeight, mem, cell.x * m_cellWidth, cell.y * m_cellHeight, SRCCOPY);
+    if (oldBitmap) SelectObject(mem, oldBitmap);
+    DeleteDC(mem);
+    if (oldPalette) SelectPalette(dc, oldPalette, TRUE);
 }
 
-bool CToolBtn::Attach(CWnd* parent, int id, UINT bitmapId, UINT tipStringId) {
+bool CToolBtn::InitToolBtn(int id, UINT bitmapId, UINT tipStringId, CWnd* parent, const AppPalette* palette) {
+    if (!Subclass(id, parent, palette)) return false;
     m_bitmapId = bitmapId;
-    // Until the picture sheets arrive, the first letters of the template
-    // caption tell the buttons apart.
-    char caption[32] = {};
-    ::GetDlgItemTextA(parent->m_hWnd, id, caption, sizeof caption);
-    return AttachTo(parent, id, LoadResString(tipStringId), std::string(caption).substr(0, 2));
+    SetTip(LoadResString(tipStringId));
+    SIZE sheet{};
+    HBITMAP image = LoadSheet(m_hWnd, bitmapId, &sheet);
+    SetImage(image, sheet.cx / 2, sheet.cy / 2);
+    if (image)
+        SetWindowPos(m_hWnd, nullptr, 0, 0, sheet.cx / 2, sheet.cy / 2,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
+    return true;
 }
 
-// The program directory: where the running executable lies.
-std::string CItemBtn::ProgramDirOf(CWnd*) { return CWinApp::Get()->m_programDir; }
+bool CItemBtn::AutoLoad(int id, bool fromResource, UINT bitmapId, const std::string& file, CWnd* parent,
+                        const AppPalette* palette) {
+    if (!Subclass(id, parent, palette)) return false;
+    AutoLoad(fromResource, bitmapId, file);
+    SetWindowPos(m_hWnd, nullptr, 0, 0, kCellWidth, kCellHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
+    return true;
+}
 
-bool CItemBtn::Attach(CWnd* parent, int id, Kind kind, const std::string& fileName) {
-    m_kind = kind;
-    m_file = kind == kItem ? fileName : std::string();
-    if (!m_hWnd && !AttachTo(parent, id, "", kind == kAllItems ? "全" : "")) return false;
-    if (kind == kItem) {
-        std::string name, version;
-        items::GetItemName(ProgramDirOf(parent) + m_file, &name, &version);
-        SetTip(name);
-        EnableWindow(true);
+bool CItemBtn::AutoLoad(bool fromResource, UINT bitmapId, const std::string& file) {
+    SIZE sheet{};
+    if (fromResource) {
+        m_file.clear();
+        SetImage(LoadSheet(m_hWnd, bitmapId, &sheet), kCellWidth, kCellHeight);
+        m_kind = bitmapId == kAllItemsBitmap ? kAllItems : kEmpty;
+        SetTip(LoadResString(m_kind == kAllItems ? IDS_ALLITEMS : IDS_NOITEM));
+        if (m_kind == kEmpty) EnableWindow(false);
     } else {
-        // The all-items button keeps its enabled state; empty slots are off.
-        SetTip(LoadResString(kind == kAllItems ? IDS_ALLITEMS : IDS_NOITEM));
-        if (kind == kEmpty) EnableWindow(false);
+        m_file = file;
+        std::vector<uint8_t> record;
+        items::ReadItemDescription(&record, CWinApp::Get()->m_programDir + file);
+        // Only the bytes read count: a short or broken file shows the empty
+        // picture, still as the item's button.
+        std::vector<uint8_t> picture = items::ButtonPicture(record.data(), record.size());
+        HBITMAP image = picture.empty() ? LoadSheet(m_hWnd, kEmptyBitmap, &sheet)
+                                        : LoadDibBitmap(m_hWnd, picture.data(), picture.size());
+        SetImage(image, kCellWidth, kCellHeight);
+        m_kind = kItem;
+        SetTip(items::DescriptionField(record.data(), record.size(), items::kNameOffset, items::kNameSize));
+        EnableWindow(true);
     }
     Invalidate(true);
     return true;

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "app/clock.h"
-#include "mainwnd/paint.h"
 #include "mainwnd/version.h"
 #include "res/resource.h"
 #include "widgets/positiondlg.h"
@@ -70,62 +69,6 @@ TEST(Clock, SecondReadingComesFromTheMessageLoop) {
         while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
     }
     EXPECT_TRUE(c.Calibrated());
-}
-
-namespace {
-
-// A 24-bit memory surface to draw on and read back.
-struct Canvas {
-    Canvas(int w, int h) {
-        HDC screen = GetDC(nullptr);
-        dc = CreateCompatibleDC(screen);
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 24;
-        bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, nullptr, nullptr, 0);
-        ReleaseDC(nullptr, screen);
-        old = SelectObject(dc, bmp);
-        RECT r{0, 0, w, h};
-        HBRUSH b = CreateSolidBrush(RGB(1, 2, 3));
-        FillRect(dc, &r, b);
-        DeleteObject(b);
-    }
-    ~Canvas() {
-        SelectObject(dc, old);
-        DeleteObject(bmp);
-        DeleteDC(dc);
-    }
-    COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
-    HDC dc;
-    HBITMAP bmp;
-    HGDIOBJ old;
-};
-
-}  // namespace
-
-TEST(Bevel, TwoPixelsDarkAboveLightBelowWithCornerDiagonals) {
-    Canvas c(40, 30);
-    DrawSunkenBevel(c.dc, RECT{5, 5, 35, 25}, 2);
-    const COLORREF dark = PanelColor(248), light = PanelColor(255), background = RGB(1, 2, 3);
-    EXPECT_EQ(c.At(15, 5), dark);
-    EXPECT_EQ(c.At(15, 6), dark);
-    EXPECT_EQ(c.At(15, 7), background);
-    EXPECT_EQ(c.At(5, 15), dark);
-    EXPECT_EQ(c.At(6, 15), dark);
-    EXPECT_EQ(c.At(34, 15), light);
-    EXPECT_EQ(c.At(33, 15), light);
-    EXPECT_EQ(c.At(32, 15), background);
-    EXPECT_EQ(c.At(15, 24), light);
-    EXPECT_EQ(c.At(15, 23), light);
-    EXPECT_EQ(c.At(15, 25), background);  // bottom is exclusive
-    // Corner diagonals overdraw where the lines meet.
-    EXPECT_EQ(c.At(5, 5), PanelColor(235));
-    EXPECT_EQ(c.At(6, 6), PanelColor(235));
-    EXPECT_EQ(c.At(34, 24), PanelColor(244));
-    EXPECT_EQ(c.At(33, 23), PanelColor(244));
 }
 
 TEST(PositionChoice, WithoutRecordCentresInWorkArea) {

@@ -1,0 +1,36 @@
+// Palette colours and the sunken bevel shared by the main window's panels
+// and its self-drawn widgets.
+#pragma once
+#include <windows.h>
+
+// A colour by its index in the application palette; the DC must have the
+// palette selected.
+inline COLORREF PanelColor(int paletteIndex) { return PALETTEINDEX(paletteIndex); }
+
+// A one-pixel solid pen of a palette colour, selected for its lifetime.
+class PenScope {
+public:
+    PenScope(HDC dc, int paletteIndex)
+        : m_dc(dc), m_pen(CreatePen(PS_SOLID, 1, PanelColor(paletteIndex))), m_old(SelectObject(dc, m_pen)) {}
+    ~PenScope() {
+        SelectObject(m_dc, m_old);
+        DeleteObject(m_pen);
+    }
+    PenScope(const PenScope&) = delete;
+    PenScope& operator=(const PenScope&) = delete;
+    void Line(int x0, int y0, int x1, int y1) const {
+        MoveToEx(m_dc, x0, y0, nullptr);
+        LineTo(m_dc, x1, y1);
+    }
+
+private:
+    HDC m_dc;
+    HPEN m_pen;
+    HGDIOBJ m_old;
+};
+
+// Fills r with a solid palette colour through a rectangular clip region.
+void FillPanel(HDC dc, const RECT& r, int paletteIndex);
+
+// n nested one-pixel sunken bevel lines inside r (right, bottom exclusive).
+void DrawSunkenBevel(HDC dc, const RECT& r, int n);

@@ -1,0 +1,217 @@
+#include "widgets/led.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "framework/winapp.h"
+#include "widgets/bevel.h"
+#include "widgets/palette.h"
+
+namespace led {
+
+namespace {
+// One character per segment in drawing order, '1' lit.
+constexpr uint8_t Lit(const char (&segments)[8]) {
+    uint8_t bits = 0;
+    for (int k = 0; k < kSegmentCount; ++k)
+        if (segments[k] == '1') bits |= uint8_t(1 << k);
+    return bits;
+}
+}  // namespace
+
+uint8_t DigitSegments(char c) {
+    static constexpr uint8_t kDigits[10] = {
+        Lit("1110111"), Lit("0010010"), Lit("1011101"), Lit("1011011"), Lit("0111010"),
+        Lit("1101011"), Lit("1101111"), Lit("1110010"), Lit("1111111"), Lit("1111011"),
+    };
+    return c >= '0' && c <= '9' ? kDigits[c - '0'] : kDigits[0];
+}
+
+uint8_t PositionSegments(const std::string& text, int position) {
+    int n = static_cast<int>(text.size());
+    if (position < 0 || position >= n) return 0;
+    return DigitSegments(text[n - 1 - position]);
+}
+
+NumGeometry NumLayout(int width, int height) {
+    NumGeometry g;
+    g.segment = (height - 17) / 2;
+    if (g.segment < 0 || width < 4) return g;
+    const int L = g.segment;
+    const int count = (width - 4) / (L + 8);
+    for (int i = 0; i < count; ++i)
+        g.digits.push_back(POINT{width - 4 - (i + 1) * (L + 6) - 2 * i, height - (2 * L + 9) - 4});
+    return g;
+}
+
+POINT SegmentOrigin(int x, int y, int L, int segment, bool* horizontal) {
+    *horizontal = segment == kTop || segment == kMiddle || segment == kBottom;
+    switch (segment) {
+    case kTop: return POINT{x + 2, y};
+    case kUpperLeft: return POINT{x, y + 2};
+    case kUpperRight: return POINT{x + L + 3, y + 2};
+    case kMiddle: return POINT{x + 2, y + L + 3};
+    case kLowerLeft: return POINT{x, y + L + 5};
+    case kLowerRight: return POINT{x + L + 3, y + L + 5};
+    default: return POINT{x + 2, y + 2 * L + 6};
+    }
+}
+
+void SegmentLines(int sx, int sy, int L, bool horizontal, POINT (&lines)[3][2]) {
+    // The middle line is one pixel longer at each end: pointed segments.
+    for (int k = 0; k < 3; ++k) {
+        int inset = k == 1 ? 0 : 1;
+        int length = k == 1 ? L + 2 : L;
+        if (horizontal) {
+            lines[k][0] = POINT{sx + inset, sy + k};
+            lines[k][1] = POINT{sx + inset + length, sy + k};
+        } else {
+            lines[k][0] = POINT{sx + k, sy + inset};
+            lines[k][1] = POINT{sx + k, sy + inset + length};
+        }
+    }
+}
+
+bool LevelLayout(int width, int height, LevelGeometry* g) {
+    const int w = width - 8;
+    g->barHeight = height - 8;
+    g->gap = (w / kBars) / 2;
+    g->barWidth = w / kBars - g->gap;
+    if (g->barWidth <= 0) return false;
+    g->left = (w - kBars * g->barWidth - (kBars - 1) * g->gap) / 2 + 4;
+    return true;
+}
+
+double LeadingNumber(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+    size_t start = i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    size_t digits = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+    }
+    if (digits == 0) return 0;
+    // An exponent counts only when digits follow it.
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+        if (j < text.size() && text[j] >= '0' && text[j] <= '9') {
+            while (j < text.size() && text[j] >= '0' && text[j] <= '9') ++j;
+            i = j;
+        }
+    }
+    return std::strtod(text.substr(start, i - start).c_str(), nullptr);
+}
+
+int LitBars(const std::string& text) {
+    double v = LeadingNumber(text);
+    if (v == 0) return 0;
+    double bars = std::trunc(v / 1000) + 1;
+    if (bars > kBars) return kBars;  // also keeps a huge value inside an int
+    if (bars < 0) return 0;
+    return static_cast<int>(bars);
+}
+
+int BarColour(int bar, bool lit) {
+    static const int kBands[6][2] = {{30, 249}, {35, 83}, {41, 251}, {39, 250}, {107, 254}, {97, 253}};
+    int band = bar / 5 < 5 ? bar / 5 : 5;
+    return kBands[band][lit ? 1 : 0];
+}
+
+}  // namespace led
+
+void PaintLedFace(HDC dc, const RECT& client) {
+    RECT inner = client;
+    InflateRect(&inner, -2, -2);
+    FillPanel(dc, inner, 0);
+    DrawSunkenBevel(dc, client, 2);
+}
+
+bool CNumLed::InitNumLed(int id, CWnd* parent, const AppPalette* palette) {
+    if (!SubclassDlgItem(id, parent)) return false;
+    m_palette = palette;
+    SetColors(250, 39);
+    RECT r = GetClientRect();
+    m_geometry = led::NumLayout(r.right, r.bottom);
+    return true;
+}
+
+LRESULT CNumLed::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != WM_PAINT) return CStatic::WindowProc(msg, wp, lp);
+    Paint();
+    return 0;
+}
+
+void CNumLed::Paint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(m_hWnd, &ps);
+    RECT client = GetClientRect();
+    HPALETTE oldPalette = m_palette ? m_palette->Select(dc, false) : nullptr;
+    PaintLedFace(dc, client);
+    const std::string text = GetWindowText();
+    HPEN pens[2] = {CreatePen(PS_SOLID, 1, PanelColor(m_unlit)), CreatePen(PS_SOLID, 1, PanelColor(m_lit))};
+    HGDIOBJ oldPen = SelectObject(dc, pens[0]);
+    const int L = m_geometry.segment;
+    for (size_t i = 0; i < m_geometry.digits.size(); ++i) {
+        uint8_t lit = led::PositionSegments(text, static_cast<int>(i));
+        for (int s = 0; s < led::kSegmentCount; ++s) {
+            bool horizontal = false;
+            POINT o = led::SegmentOrigin(m_geometry.digits[i].x, m_geometry.digits[i].y, L, s, &horizontal);
+            POINT lines[3][2];
+            led::SegmentLines(o.x, o.y, L, horizontal, lines);
+            SelectObject(dc, pens[(lit >> s) & 1]);
+            for (auto& line : lines) {
+                MoveToEx(dc, line[0].x, line[0].y, nullptr);
+                LineTo(dc, line[1].x, line[1].y);
+            }
+        }
+    }
+    SelectObject(dc, oldPen);
+    DeleteObject(pens[0]);
+    DeleteObject(pens[1]);
+    if (oldPalette) SelectPalette(dc, oldPalette, TRUE);
+    EndPaint(m_hWnd, &ps);
+}
+
+bool CLevelLed::InitLevelLed(int id, CWnd* parent, const AppPalette* palette) {
+    if (!SubclassDlgItem(id, parent)) return false;
+    m_palette = palette;
+    RECT r = GetClientRect();
+    if (!led::LevelLayout(r.right, r.bottom, &m_geometry)) {
+        MessageBox("InitLevelLed() LEDが描画できません。", MB_ICONSTOP);
+        PostQuitMessage(0);
+        return false;
+    }
+    return true;
+}
+
+LRESULT CLevelLed::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != WM_PAINT) return CStatic::WindowProc(msg, wp, lp);
+    Paint();
+    return 0;
+}
+
+void CLevelLed::Paint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(m_hWnd, &ps);
+    RECT client = GetClientRect();
+    HPALETTE oldPalette = m_palette ? m_palette->Select(dc, false) : nullptr;
+    PaintLedFace(dc, client);
+    const int lit = led::LitBars(GetWindowText());
+    const led::LevelGeometry& g = m_geometry;
+    for (int i = 0; i < led::kBars && g.barWidth > 0; ++i) {
+        int colour = led::BarColour(i, i < lit);
+        int x = g.left + i * (g.barWidth + g.gap), y = 4;
+        FillPanel(dc, RECT{x, y + 1, x + g.barWidth, y + g.barHeight - 1}, colour);
+        if (g.barWidth >= 3) {
+            PenScope pen(dc, colour);
+            pen.Line(x + 1, y, x + g.barWidth - 1, y);
+            pen.Line(x + 1, y + g.barHeight - 1, x + g.barWidth - 1, y + g.barHeight - 1);
+        }
+    }
+    if (oldPalette) SelectPalette(dc, oldPalette, TRUE);
+    EndPaint(m_hWnd, &ps);
+}

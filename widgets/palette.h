@@ -1,0 +1,51 @@
+// The application palette: every self-drawn widget paints with indices into
+// it, so colours hold on a 256-colour display.
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+// Colour depth as the program counts it: planes when there are several,
+// else bits per pixel, never more than 24.
+int ColourDepth(HDC dc);
+
+// The 256 entries from the colour table of the "DIAPAL" DIB. On an 8-bit
+// display entries 0-9 and 246-255 refer to the system's static colours;
+// elsewhere they take the table's colours like the rest. False when the
+// bytes hold no 256-colour table.
+bool BuildPaletteEntries(const uint8_t* dib, size_t size, int depth, PALETTEENTRY (&entries)[256]);
+
+// Bytes of an RT_BITMAP resource of this module (neutral language); null
+// when there is none.
+const uint8_t* BitmapResource(const char* name, size_t* size);
+inline const uint8_t* BitmapResource(UINT id, size_t* size) { return BitmapResource(MAKEINTRESOURCEA(id), size); }
+
+// A device bitmap from a packed DIB, its colours realised through a palette
+// of its own colour table in window's DC. Null when the bytes hold no sound
+// DIB; GDI then reads nothing of them. A message and the quit message when
+// there is no memory for the palette.
+HBITMAP LoadDibBitmap(HWND window, const uint8_t* dib, size_t size);
+
+class AppPalette {
+public:
+    AppPalette() = default;
+    ~AppPalette();
+    AppPalette(const AppPalette&) = delete;
+    AppPalette& operator=(const AppPalette&) = delete;
+
+    // From "DIAPAL" and the depth of window's display. A message and the
+    // quit message when there is no memory for it.
+    bool Build(HWND window);
+    // Realises it in window's client DC; a change of the system palette
+    // repaints the whole window.
+    void Realize(HWND window) const;
+    // Selects it into dc (foreground or background) and realises it;
+    // returns the palette to put back.
+    HPALETTE Select(HDC dc, bool background) const;
+    HPALETTE get() const { return m_palette; }
+
+private:
+    LOGPALETTE* m_buffer = nullptr;
+    HPALETTE m_palette = nullptr;
+};
