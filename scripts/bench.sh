@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the program's benchmarks on a private Xvfb and prints their
 # figures: start-up time against notepad.exe, its growth from ten to 1000
-# catalogue entries, and the harness overhead of a precise all-items run. scripts/module-bench.sh times the modules themselves.
+# catalogue entries, the harness overhead of a precise all-items run and one
+# full repaint of the main window in both display modes. scripts/module-bench.sh times the modules themselves.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -15,6 +16,7 @@ bench=$ZELBR_BUILD/cross/bench
     wine regedit /E 'Z:\\tmp\\zelbr-bench-saved.reg' 'HKEY_CURRENT_USER\\Software\\Orvane\\Travik\\zelBr' >/dev/null 2>&1
     wine '$bench/startup_bench.exe' '$dist_win'
     wine '$bench/run_bench.exe' '$dist_win' '$testbin_win'
+    wine '$bench/repaint_bench.exe' '$dist_win'
     wine reg delete 'HKCU\\Software\\Orvane\\Travik\\zelBr' /f >/dev/null 2>&1
     [ -s /tmp/zelbr-bench-saved.reg ] && wine regedit /S 'Z:\\tmp\\zelbr-bench-saved.reg' >/dev/null 2>&1
     rm -f /tmp/zelbr-bench-saved.reg; true

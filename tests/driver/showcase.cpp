@@ -1,8 +1,10 @@
 // Headless run: starts the program from its directory, answers the
 // first-start notice, optionally measures every selected item through the
 // all-items button (once, or ten times with --precise), prints the scores and
-// checks the stored records, saves a screenshot and closes the program.
-// Usage: showcase [--measure | --precise] <program dir> <png path>
+// checks the stored records, saves a screenshot and closes the program. With
+// a second png path it then switches the display mode in the program's own
+// dialog and saves the window in the other mode too.
+// Usage: showcase [--measure | --precise] <program dir> <png path> [<png path>]
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -98,6 +100,19 @@ bool ChoosePrecision(gui::Program& program, HWND main, bool precise) {
     return gui::WaitGone(dlg, 10000);
 }
 
+// The other display mode, chosen in the program's own dialog.
+bool SwitchDisplayMode(gui::Program& program, HWND main) {
+    const int kDisplayTool = 1116, kNormal = 1149, kSystem = 1150;
+    if (!gui::Click(main, kDisplayTool)) return false;
+    HWND dlg = gui::WaitWindow(program.pid, "#32770", "表示モードの選択", 10000);
+    if (!dlg) return false;
+    int choice = gui::CheckState(dlg, kNormal) == BST_CHECKED ? kSystem : kNormal;
+    gui::Click(dlg, choice);
+    gui::WaitFor([&] { return gui::CheckState(dlg, choice) == BST_CHECKED; }, 3000);
+    gui::Click(dlg, IDOK);
+    return gui::WaitGone(dlg, 10000);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -112,6 +127,7 @@ int main(int argc, char** argv) {
     }
     std::string dir = argv[arg];
     const char* png = argv[arg + 1];
+    const char* otherPng = argc - arg > 2 ? argv[arg + 2] : nullptr;
     if (!dir.empty() && dir.back() != '\\') dir += '\\';
 
     gui::Program program = gui::Start(dir + "ZELBR.EXE", dir);
@@ -163,10 +179,18 @@ int main(int argc, char** argv) {
     RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Sleep(500);
     bool saved = gui::CaptureScreen(png);
+    if (saved && otherPng) {
+        saved = SwitchDisplayMode(program, main);
+        RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Sleep(500);
+        saved = saved && gui::CaptureScreen(otherPng);
+        // Back as it was, for the next run.
+        SwitchDisplayMode(program, main);
+    }
     gui::Click(main, IDOK);
     gui::WaitExit(program, 10000);
     if (!saved) {
-        std::fprintf(stderr, "could not write %s\n", png);
+        std::fprintf(stderr, "could not write %s%s%s\n", png, otherPng ? " or " : "", otherPng ? otherPng : "");
         return 1;
     }
     return status;

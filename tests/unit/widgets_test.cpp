@@ -142,10 +142,10 @@ TEST(Dib, SoundPicturesParseAndHostileHeadersFailCleanly) {
 }
 
 TEST(Dib, BitmapIsBuiltFromTheCheckedBytesOnly) {
-    // A 4-bit DIB claiming 0x10010 colours, placed so that its last byte is
-    // the last readable one: GDI, handed the stored header, would read a
-    // table of 65552 entries and fault.
-    std::vector<uint8_t> d = MakeDib(2, 2, 4, 0x10010);
+    // An 8-bit DIB with three colours and a used-colour count of 0x10003,
+    // placed so that its last byte is the last readable one: GDI, handed the
+    // stored header, would read a full table of 256 entries and fault.
+    std::vector<uint8_t> d = MakeDib(2, 2, 8, 0x10003);
     SYSTEM_INFO si;
     GetSystemInfo(&si);
     uint8_t* pages = static_cast<uint8_t*>(VirtualAlloc(nullptr, 2 * si.dwPageSize, MEM_RESERVE | MEM_COMMIT,
@@ -155,8 +155,6 @@ TEST(Dib, BitmapIsBuiltFromTheCheckedBytesOnly) {
     VirtualProtect(pages + si.dwPageSize, si.dwPageSize, PAGE_NOACCESS, &was);
     uint8_t* at = pages + si.dwPageSize - d.size();
     std::memcpy(at, d.data(), d.size());
-    at[40 + 4 * 1 + 2] = 0xFF;  // colour 1 is red
-    at[40 + 16 * 4] = 0x11;     // bottom row: colours 1 and 1
     HBITMAP bmp = LoadDibBitmap(GetDesktopWindow(), at, d.size());
     ASSERT_TRUE(bmp);
     HDC dc = CreateCompatibleDC(nullptr);
