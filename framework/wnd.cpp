@@ -1,22 +1,32 @@
 #include "framework/wnd.h"
 
+#include <unordered_map>
 #include <vector>
 
 #include "framework/winapp.h"
 
 namespace {
-const char kObjectProp[] = "zelbr.CWnd";
+// Every message of a subclassed window looks its object up here. A window
+// property would do, but under Wine each property read is a round trip to
+// the server, and that made a full repaint several times slower. Windows
+// live on the one interface thread.
+std::unordered_map<HWND, CWnd*>& Objects() {
+    static std::unordered_map<HWND, CWnd*> objects;
+    return objects;
 }
+}  // namespace
 
 CWnd::~CWnd() {
     if (m_oldProc && IsWindow(m_hWnd)) UnsubclassWindow();
 }
 
-void CWnd::Bind(HWND hwnd, CWnd* wnd) { SetPropA(hwnd, kObjectProp, wnd); }
-void CWnd::Unbind(HWND hwnd) { RemovePropA(hwnd, kObjectProp); }
+void CWnd::Bind(HWND hwnd, CWnd* wnd) { Objects()[hwnd] = wnd; }
+void CWnd::Unbind(HWND hwnd) { Objects().erase(hwnd); }
 
 CWnd* CWnd::FromHandle(HWND hwnd) {
-    return hwnd ? static_cast<CWnd*>(GetPropA(hwnd, kObjectProp)) : nullptr;
+    if (!hwnd) return nullptr;
+    auto it = Objects().find(hwnd);
+    return it == Objects().end() ? nullptr : it->second;
 }
 
 bool CWnd::SubclassDlgItem(int id, CWnd* parent) {

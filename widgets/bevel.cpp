@@ -1,5 +1,11 @@
 #include "widgets/bevel.h"
 
+std::string PaintText(HWND hwnd) {
+    char text[512];
+    int n = GetWindowTextA(hwnd, text, sizeof text);
+    return std::string(text, n > 0 ? n : 0);
+}
+
 void FillPanel(HDC dc, const RECT& r, int paletteIndex) {
     HBRUSH brush = CreateSolidBrush(PanelColor(paletteIndex));
     HRGN region = CreateRectRgnIndirect(&r);

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 // A colour by its index in the application palette; the DC must have the
 // palette selected.
 inline COLORREF PanelColor(int paletteIndex) { return PALETTEINDEX(paletteIndex); }
@@ -28,6 +30,10 @@ private:
     HPEN m_pen;
     HGDIOBJ m_old;
 };
+
+// A window's text read with one message, at most 511 bytes (the panels show
+// less); paints read it every time.
+std::string PaintText(HWND hwnd);
 
 // Fills r with a solid palette colour through a rectangular clip region.
 void FillPanel(HDC dc, const RECT& r, int paletteIndex);

@@ -5,6 +5,7 @@
 
 #include "framework/winapp.h"
 #include "widgets/bevel.h"
+
 #include "widgets/palette.h"
 
 namespace led {
@@ -140,6 +141,7 @@ bool CNumLed::InitNumLed(int id, CWnd* parent, const AppPalette* palette) {
 }
 
 LRESULT CNumLed::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_ERASEBKGND) return 1;  // the paint covers every pixel
     if (msg != WM_PAINT) return CStatic::WindowProc(msg, wp, lp);
     Paint();
     return 0;
@@ -151,7 +153,7 @@ void CNumLed::Paint() {
     RECT client = GetClientRect();
     HPALETTE oldPalette = m_palette ? m_palette->Select(dc, false) : nullptr;
     PaintLedFace(dc, client);
-    const std::string text = GetWindowText();
+    const std::string text = PaintText(m_hWnd);
     HPEN pens[2] = {CreatePen(PS_SOLID, 1, PanelColor(m_unlit)), CreatePen(PS_SOLID, 1, PanelColor(m_lit))};
     HGDIOBJ oldPen = SelectObject(dc, pens[0]);
     const int L = m_geometry.segment;
@@ -189,6 +191,7 @@ bool CLevelLed::InitLevelLed(int id, CWnd* parent, const AppPalette* palette) {
 }
 
 LRESULT CLevelLed::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_ERASEBKGND) return 1;  // the paint covers every pixel
     if (msg != WM_PAINT) return CStatic::WindowProc(msg, wp, lp);
     Paint();
     return 0;
@@ -200,17 +203,38 @@ void CLevelLed::Paint() {
     RECT client = GetClientRect();
     HPALETTE oldPalette = m_palette ? m_palette->Select(dc, false) : nullptr;
     PaintLedFace(dc, client);
-    const int lit = led::LitBars(GetWindowText());
+    const int lit = led::LitBars(PaintText(m_hWnd));
     const led::LevelGeometry& g = m_geometry;
+    // One brush and one pen a colour for the whole paint, not one a bar.
+    struct Ink {
+        int colour = -1;
+        HBRUSH brush = nullptr;
+        HPEN pen = nullptr;
+    } inks[12];
+    HGDIOBJ oldPen = GetCurrentObject(dc, OBJ_PEN);
     for (int i = 0; i < led::kBars && g.barWidth > 0; ++i) {
         int colour = led::BarColour(i, i < lit);
-        int x = g.left + i * (g.barWidth + g.gap), y = 4;
-        FillPanel(dc, RECT{x, y + 1, x + g.barWidth, y + g.barHeight - 1}, colour);
-        if (g.barWidth >= 3) {
-            PenScope pen(dc, colour);
-            pen.Line(x + 1, y, x + g.barWidth - 1, y);
-            pen.Line(x + 1, y + g.barHeight - 1, x + g.barWidth - 1, y + g.barHeight - 1);
+        Ink& ink = inks[(i / 5 < 5 ? i / 5 : 5) * 2 + (i < lit ? 1 : 0)];
+        if (ink.colour != colour) {
+            ink.colour = colour;
+            ink.brush = CreateSolidBrush(PanelColor(colour));
+            ink.pen = CreatePen(PS_SOLID, 1, PanelColor(colour));
         }
+        int x = g.left + i * (g.barWidth + g.gap), y = 4;
+        RECT body{x, y + 1, x + g.barWidth, y + g.barHeight - 1};
+        FillRect(dc, &body, ink.brush);
+        if (g.barWidth >= 3) {
+            SelectObject(dc, ink.pen);
+            MoveToEx(dc, x + 1, y, nullptr);
+            LineTo(dc, x + g.barWidth - 1, y);
+            MoveToEx(dc, x + 1, y + g.barHeight - 1, nullptr);
+            LineTo(dc, x + g.barWidth - 1, y + g.barHeight - 1);
+        }
+    }
+    SelectObject(dc, oldPen);
+    for (Ink& ink : inks) {
+        if (ink.brush) DeleteObject(ink.brush);
+        if (ink.pen) DeleteObject(ink.pen);
     }
     if (oldPalette) SelectPalette(dc, oldPalette, TRUE);
     EndPaint(m_hWnd, &ps);

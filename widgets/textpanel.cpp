@@ -61,6 +61,7 @@ bool CMsgStatic::InitMsgStatic(int id, CWnd* parent, const AppPalette* palette) 
 }
 
 LRESULT CMsgStatic::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_ERASEBKGND) return 1;  // the paint covers every pixel
     if (msg != WM_PAINT) return CStatic::WindowProc(msg, wp, lp);
     Paint();
     return 0;
@@ -70,7 +71,7 @@ LRESULT CMsgStatic::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 void CMsgStatic::Paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(m_hWnd, &ps);
-    const std::string text = GetWindowText();
+    const std::string text = PaintText(m_hWnd);
     RECT r = GetClientRect();
     HPALETTE oldPalette = m_palette ? m_palette->Select(dc, false) : nullptr;
     HDC mem = CreateCompatibleDC(dc);
@@ -121,6 +122,7 @@ bool CBmpStatic::InitBmpStatic(int id, UINT bitmapId, int x, int y, CWnd* parent
 }
 
 LRESULT CBmpStatic::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_ERASEBKGND) return 1;  // the picture covers every pixel
     if (msg == WM_PAINT) {
         Paint();
         return 0;

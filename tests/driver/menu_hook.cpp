@@ -1,5 +1,6 @@
 // gui_menuhook.dll: loaded by the driver and, through a thread hook, by the
-// program under test, where it reads a menu into a named shared block.
+// program under test, where it reads a menu into a named shared block, or
+// times repaints of a window without the round trips between processes.
 #include "menu_hook.h"
 
 namespace {
@@ -47,12 +48,50 @@ void DumpMenu(HWND hwnd, HMENU menu, DWORD readerPid) {
     CloseHandle(map);
 }
 
+const char kRepaintMessage[] = "ZelbrGuiDriverTimeRepaint";
+
+struct RepaintBlock {
+    LONG count;
+    HHOOK hook;  // taken out before timing: every message would pass it
+    double ms[kHookRepaintMax];
+};
+
+void RepaintBlockName(char* name, DWORD readerPid) { wsprintfA(name, "ZelbrGuiDriverRepaint.%lu", readerPid); }
+
+// Runs inside the program under test: full repaints of the window and all
+// its children, each timed from the request to the last child painted.
+void TimeRepaints(HWND hwnd, int count, DWORD readerPid) {
+    char name[64];
+    RepaintBlockName(name, readerPid);
+    HANDLE map = OpenFileMappingA(FILE_MAP_WRITE, FALSE, name);
+    if (!map) return;
+    RepaintBlock* block = (RepaintBlock*)MapViewOfFile(map, FILE_MAP_WRITE, 0, 0, 0);
+    if (block) {
+        UnhookWindowsHookEx(block->hook);
+        LARGE_INTEGER f, t0, t1;
+        QueryPerformanceFrequency(&f);
+        if (count > kHookRepaintMax) count = kHookRepaintMax;
+        for (int i = 0; i < count; i++) {
+            QueryPerformanceCounter(&t0);
+            RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            QueryPerformanceCounter(&t1);
+            block->ms[i] = double(t1.QuadPart - t0.QuadPart) * 1000.0 / double(f.QuadPart);
+        }
+        block->count = count;
+        UnmapViewOfFile(block);
+    }
+    CloseHandle(map);
+}
+
 LRESULT CALLBACK CallWndHook(int code, WPARAM wp, LPARAM lp) {
-    static UINT message;  // plain static: no thread-safe init code in the hook
+    static UINT message, repaint;  // plain statics: no thread-safe init code in the hook
     if (!message) message = RegisterWindowMessageA(kMessage);
+    if (!repaint) repaint = RegisterWindowMessageA(kRepaintMessage);
     const CWPSTRUCT* call = (const CWPSTRUCT*)lp;
     if (code == HC_ACTION && call->message == message)
         DumpMenu(call->hwnd, (HMENU)call->lParam, (DWORD)call->wParam);
+    if (code == HC_ACTION && call->message == repaint)
+        TimeRepaints(call->hwnd, (int)call->lParam, (DWORD)call->wParam);
     return CallNextHookEx(nullptr, code, wp, lp);
 }
 
@@ -77,6 +116,30 @@ extern "C" __declspec(dllexport) int ReadRemoteMenu(HWND hwnd, HMENU menu, HookM
         UnhookWindowsHookEx(hook);
         if (n > max) n = max;
         for (int i = 0; i < n; i++) out[i] = block->items[i];
+    }
+    if (block) UnmapViewOfFile(block);
+    CloseHandle(map);
+    return n;
+}
+
+extern "C" __declspec(dllexport) int TimeRemoteRepaint(HWND hwnd, int count, double* ms) {
+    char name[64];
+    RepaintBlockName(name, GetCurrentProcessId());
+    HANDLE map = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(RepaintBlock), name);
+    if (!map) return -1;
+    int n = -1;
+    RepaintBlock* block = (RepaintBlock*)MapViewOfFile(map, FILE_MAP_WRITE, 0, 0, 0);
+    DWORD thread = GetWindowThreadProcessId(hwnd, nullptr);
+    HHOOK hook = thread && block ? SetWindowsHookExA(WH_CALLWNDPROC, CallWndHook, g_self, thread) : nullptr;
+    if (hook) {
+        block->count = -1;
+        block->hook = hook;
+        DWORD_PTR ignored;
+        if (SendMessageTimeoutA(hwnd, RegisterWindowMessageA(kRepaintMessage), GetCurrentProcessId(), count,
+                                SMTO_ABORTIFHUNG, 60000, &ignored))
+            n = block->count;
+        UnhookWindowsHookEx(hook);
+        for (int i = 0; i < n; i++) ms[i] = block->ms[i];
     }
     if (block) UnmapViewOfFile(block);
     CloseHandle(map);

@@ -19,3 +19,10 @@ enum { kHookMenuMax = 128 };
 // window's system menu when `menu` is null. Returns the number of entries stored
 // in `out` (at most `max`), or -1 on failure.
 typedef int (*ReadRemoteMenuFn)(HWND hwnd, HMENU menu, HookMenuEntry* out, int max);
+
+enum { kHookRepaintMax = 1000 };
+#define GUI_MENUHOOK_REPAINT "TimeRemoteRepaint"
+// Exported (cdecl) by the DLL: `count` full repaints of `hwnd` and its
+// children, timed inside the process owning it; stores each in `ms` and
+// returns how many were timed, or -1 on failure.
+typedef int (*TimeRemoteRepaintFn)(HWND hwnd, int count, double* ms);
