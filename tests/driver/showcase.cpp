@@ -178,12 +178,12 @@ int main(int argc, char** argv) {
     }
     RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Sleep(500);
-    bool saved = gui::CaptureScreen(png);
+    bool saved = gui::CaptureWindow(main, png);
     if (saved && otherPng) {
         saved = SwitchDisplayMode(program, main);
         RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         Sleep(500);
-        saved = saved && gui::CaptureScreen(otherPng);
+        saved = saved && gui::CaptureWindow(main, otherPng);
         // Back as it was, for the next run.
         SwitchDisplayMode(program, main);
     }
