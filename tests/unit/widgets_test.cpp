@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/winapp.h"
 #include "items/description.h"
 #include "res/diapal.h"
 #include "widgets/bevel.h"
@@ -366,4 +367,106 @@ TEST(TextPanel, LinesBreakAtCrTabsFillToFour) {
     // A double-byte character whose second byte is a space-like value would
     // not be cut; 0x8140 (full-width space) stays as the character it is.
     EXPECT_EQ(panel::TrimRight("a\x81\x40"), "a\x81\x40");
+}
+
+namespace {
+
+// Counts the relayed mouse messages a tool tip control receives.
+WNDPROC g_tipProc;
+int g_relayed;
+LRESULT CALLBACK CountingTip(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == TTM_RELAYEVENT) ++g_relayed;
+    return CallWindowProcA(g_tipProc, hwnd, msg, wp, lp);
+}
+
+std::string ToolText(HWND tip, HWND button) {
+    char text[128] = {};
+    TOOLINFOA ti{};
+    ti.cbSize = TTTOOLINFOA_V1_SIZE;
+    ti.hwnd = GetParent(button);
+    ti.uId = reinterpret_cast<UINT_PTR>(button);
+    ti.lpszText = text;
+    SendMessageA(tip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&ti));
+    return text;
+}
+
+}  // namespace
+
+TEST(ImageButton, ItemButtonKindStateAndTipFollowEachLoad) {
+    CWinApp app;
+    app.Setup(GetModuleHandleA(nullptr));
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    app.m_programDir = std::string(temp) + "zelbr-itembtn\\";
+    CreateDirectoryA(app.m_programDir.c_str(), nullptr);
+    // A whole description file: name and a 118 x 66 picture.
+    std::vector<uint8_t> rec(items::kDescriptionSize, 0);
+    std::memcpy(rec.data() + items::kNameOffset, "測定項目", 8);
+    std::vector<uint8_t> sheet = MakeDib(118, 66, 8);
+    std::memcpy(rec.data() + items::kDibOffset, sheet.data(), sheet.size() - 1);
+    auto write = [&](const char* name, size_t bytes) {
+        HANDLE f = CreateFileA((app.m_programDir + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD done;
+        WriteFile(f, rec.data(), static_cast<DWORD>(bytes), &done, nullptr);
+        CloseHandle(f);
+    };
+    write("WHOLE.MCR", rec.size());
+    write("SHORT.MCR", 26);  // six bytes of the name
+
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+    HWND button = CreateWindowExA(0, "BUTTON", "", WS_CHILD | BS_OWNERDRAW, 7, 9, 20, 20, parent, HMENU(10),
+                                  nullptr, nullptr);
+    CWnd parentWnd;
+    parentWnd.m_hWnd = parent;
+    CItemBtn b;
+    ASSERT_TRUE(b.AutoLoad(10, true, CItemBtn::kAllItemsBitmap, "", &parentWnd, nullptr));
+    parentWnd.m_hWnd = nullptr;
+    EXPECT_EQ(b.GetKind(), CItemBtn::kAllItems);
+    EXPECT_TRUE(IsWindowEnabled(button));
+    RECT r;
+    GetWindowRect(button, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, 7);
+    EXPECT_EQ(r.right - r.left, 59);
+    EXPECT_EQ(r.bottom - r.top, 33);
+    ASSERT_TRUE(b.ToolTip());
+    EXPECT_EQ(ToolText(b.ToolTip(), button), "全項目の測定");
+
+    // The all-items picture leaves the enabled state as it is.
+    EnableWindow(button, FALSE);
+    b.AutoLoad(true, CItemBtn::kAllItemsBitmap, "");
+    EXPECT_FALSE(IsWindowEnabled(button));
+    b.AutoLoad(false, 0, "WHOLE.MCR");
+    EXPECT_TRUE(IsWindowEnabled(button)) << "an item's picture enables";
+    EXPECT_EQ(b.GetKind(), CItemBtn::kItem);
+    EXPECT_EQ(b.FileName(), "WHOLE.MCR");
+    EXPECT_EQ(ToolText(b.ToolTip(), button), "測定項目");
+    b.AutoLoad(true, CItemBtn::kEmptyBitmap, "");
+    EXPECT_FALSE(IsWindowEnabled(button)) << "an empty slot is off";
+    EXPECT_EQ(b.GetKind(), CItemBtn::kEmpty);
+    EXPECT_EQ(b.FileName(), "");
+    EXPECT_EQ(ToolText(b.ToolTip(), button), "項目が選択されていません");
+    // A file cut short still makes the item's button, named from what was read.
+    b.AutoLoad(false, 0, "SHORT.MCR");
+    EXPECT_TRUE(IsWindowEnabled(button));
+    EXPECT_EQ(ToolText(b.ToolTip(), button), "測定項");
+    EXPECT_EQ(SendMessageA(b.ToolTip(), TTM_GETTOOLCOUNT, 0, 0), 1) << "one tool, replaced";
+    GetWindowRect(button, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, 7) << "reloading keeps the place";
+    EXPECT_EQ(r.right - r.left, 59);
+
+    // Mouse messages reach the tool tip; double clicks do not.
+    g_relayed = 0;
+    g_tipProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(b.ToolTip(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingTip)));
+    SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    EXPECT_EQ(g_relayed, 1);
+    SendMessageA(button, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(3, 3));
+    EXPECT_EQ(g_relayed, 1);
+    SetWindowLongPtrA(b.ToolTip(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_tipProc));
+    DestroyWindow(parent);
+    DeleteFileA((app.m_programDir + "WHOLE.MCR").c_str());
+    DeleteFileA((app.m_programDir + "SHORT.MCR").c_str());
+    RemoveDirectoryA(app.m_programDir.c_str());
 }
