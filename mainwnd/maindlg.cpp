@@ -430,8 +430,6 @@ void CMainDlg::PaintCompactPanelTexts(HDC dc) {
 // --- commands ---------------------------------------------------------------
 // Commands whose dialogs are not built yet do nothing.
 
-void CMainDlg::OnClipCopy(UINT) {}
-void CMainDlg::OnSaveText(UINT) {}
 void CMainDlg::OnEditItem(UINT) {}
 
 void CMainDlg::OnEditInfo(UINT) {

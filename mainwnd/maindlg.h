@@ -99,6 +99,7 @@ private:
     void PaintSystemPanelTexts(HDC dc);
     void PaintCompactPanelTexts(HDC dc);
     void SetScoreTexts(int row, int score, bool repaint);
+    std::string BuildReport();
 
     // run::RunHost
     void Minimise() override;

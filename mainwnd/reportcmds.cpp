@@ -1,0 +1,64 @@
+// The main window's report commands: copy to the clipboard, save as text.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <cstring>
+
+#include "framework/winapp.h"
+#include "items/catalogue.h"
+#include "mainwnd/maindlg.h"
+#include "mainwnd/report.h"
+
+std::string CMainDlg::BuildReport() {
+    return report::BuildReport(m_hRootKey, m_programDir, m_options.displayMode, m_sysInfo, m_fileVersion,
+                               static_cast<uint32_t>(m_options.runCount),
+                               [this](const std::string& file) { ShowMissingFile(file); });
+}
+
+void CMainDlg::OnClipCopy(UINT) {
+    if (m_options.warnClipboard &&
+        MessageBox("クリップボードに測定結果\nを転送しますか？", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    const std::string text = BuildReport();
+    // Two zero bytes after the text: the clipboard's text ends in one.
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 2);
+    if (!block) return;
+    if (!OpenClipboard(m_hWnd)) {
+        GlobalFree(block);
+        return;
+    }
+    EmptyClipboard();
+    if (void* p = GlobalLock(block)) {
+        std::memcpy(p, text.data(), text.size());
+        GlobalUnlock(block);
+    }
+    if (!SetClipboardData(CF_TEXT, block)) GlobalFree(block);
+    CloseClipboard();
+}
+
+void CMainDlg::OnSaveText(UINT) {
+    char path[MAX_PATH] = "qz";
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = m_hWnd;
+    ofn.lpstrFilter = "TXT Files(*.TXT)\0*.TXT\0";
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = sizeof path;
+    ofn.lpstrTitle = "ﾃｷｽﾄﾌｧｲﾙで保存";
+    ofn.lpstrDefExt = "TXT";
+    ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER;
+    if (!GetSaveFileNameA(&ofn)) return;
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A file that cannot be written is said so: closing the dialog without
+    // a word would look like a saved report.
+    if (file == INVALID_HANDLE_VALUE) {
+        MessageBox(std::string(path) + "\nに保存できませんでした。", MB_ICONEXCLAMATION);
+        return;
+    }
+    const std::string text = BuildReport();
+    DWORD written = 0;
+    bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+              written == text.size();
+    CloseHandle(file);
+    if (!ok) MessageBox(std::string(path) + "\nに保存できませんでした。", MB_ICONEXCLAMATION);
+}

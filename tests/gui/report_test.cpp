@@ -1,0 +1,206 @@
+// The result report, through the clipboard and the text file, byte for byte.
+#include "../../res/resource.h"
+#include "zelbr_fixture.h"
+
+using namespace zelbr;
+
+namespace {
+
+// The clipboard's text, up to its first zero byte; *terminated tells whether
+// a zero byte follows it inside the block.
+bool ClipboardText(std::string* text, bool* terminated = nullptr) {
+    if (!OpenClipboard(nullptr)) return false;
+    HANDLE h = GetClipboardData(CF_TEXT);
+    bool ok = false;
+    if (h) {
+        const char* p = static_cast<const char*>(GlobalLock(h));
+        SIZE_T size = GlobalSize(h);
+        if (p) {
+            size_t n = strnlen(p, size);
+            *text = std::string(p, n);
+            if (terminated) *terminated = n < size;
+            GlobalUnlock(h);
+            ok = true;
+        }
+    }
+    CloseClipboard();
+    return ok;
+}
+
+void PutOnClipboard(const std::string& text) {
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    std::memcpy(GlobalLock(h), text.c_str(), text.size() + 1);
+    GlobalUnlock(h);
+    SetClipboardData(CF_TEXT, h);
+    CloseClipboard();
+}
+
+// A valid one-run result: the module took `value` against a reference of 1000.
+void StoreResult(const std::string& base, uint32_t value) {
+    uint32_t rec[14] = {1, 1000, value};
+    rec[12] = value;
+    rec[13] = 1 + 1000 + value + value;
+    gui::RegWriteBinary(std::string(kRoot) + "\\Bench\\" + base, "Result", Bytes(rec, sizeof rec));
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string s(1 << 16, '\0');
+    DWORD got = 0;
+    ReadFile(f, &s[0], static_cast<DWORD>(s.size()), &got, nullptr);
+    CloseHandle(f);
+    s.resize(got);
+    return s;
+}
+
+}  // namespace
+
+class ReportTest : public ZelbrTest {
+protected:
+    // Presses the copy button and waits for the clipboard to change.
+    std::string Copy(HWND main) {
+        PutOnClipboard("before");
+        EXPECT_TRUE(gui::Click(main, IDC_CLIPCOPY));
+        std::string text;
+        gui::WaitFor([&] { return ClipboardText(&text) && text != "before"; }, 5000);
+        return text;
+    }
+};
+
+TEST_F(ReportTest, ResultsListSelectedItemsInCatalogueOrderWithTheirScores) {
+    MarkNotFirstStart();
+    gui::RegWriteBinary(kIni, "Flag", {0x06});  // no clipboard question, display mode 0
+    AddModule("ALPHA");
+    AddModule("BETA");
+    AddModule("GAMMA");
+    AddCatalogue(0, "BETA.BNC");
+    AddCatalogue(1, "ALPHA.BNC");
+    AddCatalogue(2, "GAMMA.BNC", 0);  // not selected
+    StoreResult("ALPHA", 800);        // 12500 points
+    // BETA has no result.
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    std::string text;
+    bool terminated = false;
+    std::string copied = Copy(main);
+    ASSERT_TRUE(ClipboardText(&text, &terminated));
+    // The test module's description: "テスト項目", version 1.00.
+    const std::string expected =
+        "測定結果\r\n"
+        "全項目の測定(Version 1.00)\t12500\t点\r\n"
+        "テスト項目(Version 1.00)\t未測定\r\n"
+        "テスト項目(Version 1.00)\t12500\t点\r\n"
+        "\r\n";
+    EXPECT_EQ(copied, expected);
+    EXPECT_TRUE(terminated) << "the clipboard text ends in a zero byte";
+
+    // Saved as a text file: the same bytes, nothing added.
+    const std::string path = dir_ + "report.txt";
+    ASSERT_TRUE(gui::Click(main, IDC_SAVETEXT));
+    HWND dlg = WaitDialog("ﾃｷｽﾄﾌｧｲﾙで保存");
+    ASSERT_TRUE(dlg);
+    WaitForInputIdle(program_.process, 3000);
+    SaveShot(dlg, "save_text");
+    // The file name box of the platform's dialog.
+    HWND nameBox = GetDlgItem(dlg, 0x47c);  // combo box cmb13
+    ASSERT_TRUE(nameBox || GetDlgItem(dlg, 0x480));
+    SetWindowTextA(nameBox ? nameBox : GetDlgItem(dlg, 0x480), path.c_str());
+    gui::Click(dlg, IDOK);
+    ASSERT_TRUE(gui::WaitGone(dlg));
+    EXPECT_TRUE(gui::WaitFor([&] { return ReadFileBytes(path) == expected; }, 5000)) << ReadFileBytes(path);
+    CloseMain(main);
+}
+
+TEST_F(ReportTest, SystemSectionInItsModeAndAShorterReportLeavesNothingBehind) {
+    MarkNotFirstStart();
+    gui::RegWriteBinary(kIni, "Flag", {0x0E});  // no question, display mode 1
+    gui::RegWriteString(std::string(kRoot) + "\\System", "Comment", "一行目\r\n二行目");
+    gui::RegWriteString(std::string(kRoot) + "\\System", "Clock", "200");
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    std::string text = Copy(main);
+    auto value = [&](int field) { return gui::ControlText(main, IDC_SYSINFO_FIRST + field); };
+    const std::string system = "システム情報\r\n"
+                               "CPU:\t" + value(0) + "\r\n"
+                               "CPUｸﾛｯｸ:\t200 MHz\r\n"
+                               "L1ｷｬｯｼｭ:\t" + value(2) + " KB\r\n"
+                               "L2ｷｬｯｼｭ:\t" + value(3) + " KB\r\n"
+                               "ﾒﾓﾘ:\t" + value(4) + " KB\r\n"
+                               "ﾃﾞｨｽｸ ｺﾝﾄﾛｰﾗ:\t" + value(5) + "\r\n"
+                               "ﾃﾞｨｽｸ:\t" + value(6) + "\r\n"
+                               "ｸﾞﾗﾌｨｯｸ ｶｰﾄﾞ:\t" + value(7) + "\r\n"
+                               "解像度:\t" + value(8) + "\r\n"
+                               "色数:\t" + value(9) + "\r\n"
+                               "ﾈｯﾄﾜｰｸ ｶｰﾄﾞ:\t" + value(10) + "\r\n"
+                               "ｻｳﾝﾄﾞ ｶｰﾄﾞ:\t" + value(11) + "\r\n"
+                               "ｺﾒﾝﾄ:\r\n"
+                               "一行目\r\n二行目\r\n"
+                               "\r\n";
+    // No item selected: two result lines and the closing empty line.
+    const std::string results = "測定結果\r\n全項目の測定(Version 1.00)\t未測定\r\n\r\n";
+    EXPECT_EQ(text, system + results);
+
+    // Normal display: the results alone, none of the longer report left.
+    gui::RegWriteBinary(kIni, "Flag", {0x06});
+    ASSERT_TRUE(gui::Click(main, IDC_SELDISP));
+    HWND dlg = WaitDialog("表示モードの選択");
+    ASSERT_TRUE(dlg);
+    gui::Click(dlg, IDC_DISP_NORMAL);
+    gui::WaitFor([&] { return gui::CheckState(dlg, IDC_DISP_NORMAL) == BST_CHECKED; }, 3000);
+    gui::Click(dlg, IDOK);
+    ASSERT_TRUE(gui::WaitGone(dlg));
+    EXPECT_EQ(Copy(main), results);
+    CloseMain(main);
+}
+
+TEST_F(ReportTest, DecliningTheQuestionLeavesTheClipboardAndAFailedSaveIsSaid) {
+    MarkNotFirstStart();
+    gui::RegWriteBinary(kIni, "Flag", {0x07});  // ask before copying
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    PutOnClipboard("keep me");
+    ASSERT_TRUE(gui::Click(main, IDC_CLIPCOPY));
+    HWND box = gui::WaitMessageBox(program_.pid);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(gui::MessageBoxText(box), "クリップボードに測定結果\nを転送しますか？");
+    gui::Answer(box, IDNO);
+    ASSERT_TRUE(gui::WaitGone(box));
+    std::string text;
+    ASSERT_TRUE(ClipboardText(&text));
+    EXPECT_EQ(text, "keep me");
+
+    // Yes copies.
+    ASSERT_TRUE(gui::Click(main, IDC_CLIPCOPY));
+    box = gui::WaitMessageBox(program_.pid);
+    ASSERT_TRUE(box);
+    gui::Answer(box, IDYES);
+    EXPECT_TRUE(gui::WaitFor([&] { return ClipboardText(&text) && text.rfind("測定結果\r\n", 0) == 0; }, 5000));
+
+    // A file that cannot be created: a message, and the program goes on.
+    ASSERT_TRUE(gui::Click(main, IDC_SAVETEXT));
+    HWND dlg = WaitDialog("ﾃｷｽﾄﾌｧｲﾙで保存");
+    ASSERT_TRUE(dlg);
+    WaitForInputIdle(program_.process, 3000);
+    // A file another program holds open: the dialog asks before replacing
+    // it, then it cannot be written.
+    const std::string path = dir_ + "taken.txt";
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD done;
+    WriteFile(f, "old", 3, &done, nullptr);
+    HWND nameBox = GetDlgItem(dlg, 0x47c);
+    SetWindowTextA(nameBox ? nameBox : GetDlgItem(dlg, 0x480), path.c_str());
+    gui::Click(dlg, IDOK);
+    std::string message = AnswerBox(IDYES);
+    if (message.find("に保存できませんでした") == std::string::npos) message = AnswerBox();
+    EXPECT_EQ(message, path + "\nに保存できませんでした。");
+    CloseHandle(f);
+    EXPECT_EQ(ReadFileBytes(path), "old") << "nothing lost";
+    if (IsWindow(dlg) && IsWindowVisible(dlg)) {
+        gui::Click(dlg, IDCANCEL);
+        gui::WaitGone(dlg);
+    }
+    CloseMain(main);
+}
