@@ -439,8 +439,6 @@ void CMainDlg::OnEditInfo(UINT) {
     });
     dlg.DoModal();
 }
-void CMainDlg::OnSaveItem(UINT) {}
-void CMainDlg::OnLoadItem(UINT) {}
 void CMainDlg::OnSelectPrecision(UINT) {
     CPrecisionDlg dlg(this, m_hRootKey, m_options, [this] { RefreshAllScores(); });
     dlg.DoModal();
