@@ -7,3 +7,8 @@ void AppHelp(HWND owner, UINT command, const char* keyword) {
     (void)command;
     (void)keyword;
 }
+
+void AppItemHelp(HWND owner, const std::string& helpPath) {
+    (void)owner;
+    (void)helpPath;
+}

@@ -4,4 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 void AppHelp(HWND owner, UINT command, const char* keyword = nullptr);
+// An item's own help file (its full path), opened at its contents.
+void AppItemHelp(HWND owner, const std::string& helpPath);

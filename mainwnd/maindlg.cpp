@@ -3,6 +3,7 @@
 #include "app/help.h"
 #include "framework/winapp.h"
 #include "items/catalogue.h"
+#include "items/itemeditdlg.h"
 #include "mainwnd/aboutdlg.h"
 #include "mainwnd/layout.h"
 #include "mainwnd/paint.h"
@@ -428,14 +429,20 @@ void CMainDlg::PaintCompactPanelTexts(HDC dc) {
 }
 
 // --- commands ---------------------------------------------------------------
-// Commands whose dialogs are not built yet do nothing.
-
-void CMainDlg::OnEditItem(UINT) {}
 
 void CMainDlg::OnEditInfo(UINT) {
     CSysInfoDlg dlg(this, m_hRootKey, m_detected, m_devices, m_sysInfo, [this](int field) {
         m_sysInfoStatic[field].SetWindowText(m_sysInfo.text[field]);
         m_sysInfoStatic[field].Invalidate(true);
+    });
+    dlg.DoModal();
+}
+void CMainDlg::OnEditItem(UINT) {
+    // The compact window's height follows the number of items.
+    CItemEditDlg dlg(this, m_hRootKey, m_programDir, &m_palette, [this] {
+        AssignItemButtons(true);
+        ShowOverallScore();
+        if (m_options.displayMode == 0) ApplyLayout();
     });
     dlg.DoModal();
 }

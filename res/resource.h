@@ -25,6 +25,7 @@
 /* Dialog templates */
 #define IDD_ABOUT               100
 #define IDD_SYSINFO             143
+#define IDD_ITEMEDIT            144
 #define IDD_MAIN                102
 #define IDD_PRECISION           151
 #define IDD_WARNING             152
@@ -122,6 +123,18 @@
 /* Start confirmation */
 #define IDC_CONFIRM_TEXT        1146
 #define IDC_CONFIRM_ICON        1148
+
+/* Item editor (1125 is the about box's too: a different dialog) */
+#define IDC_IE_UP               1118
+#define IDC_IE_DOWN             1119
+#define IDC_IE_PICTURE          1120
+#define IDC_IE_ITEMHELP         1121
+#define IDC_IE_LIST             1122
+#define IDC_IE_NAME             1123
+#define IDC_IE_FILE             1124
+#define IDC_IE_VERSION          1125
+#define IDC_IE_APP              1126
+#define IDC_IE_APPFILE          1127
 
 /* Display mode */
 #define IDC_DISP_NORMAL         1149

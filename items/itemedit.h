@@ -1,0 +1,36 @@
+// The item editor's registry and file work, apart from its window: the list
+// it starts from and the rewrite of "Measure" in the list's order.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace items {
+
+struct EditEntry {
+    std::string file;  // module file name, relative to the program directory
+    bool selected = false;
+};
+
+// The list text holds at most this many characters of a file name.
+constexpr size_t kEditTextMax = 127;
+
+// Catalogue items whose module exists, in catalogue order, then every
+// module of the program directory the catalogue does not hold yet,
+// unticked. Each catalogued item whose module is gone goes to missing(file)
+// and is left out, so the next rewrite drops it. Creates "Measure" when
+// it is not there.
+std::vector<EditEntry> BuildEditList(HKEY root, const std::string& programDir,
+                                     const std::function<void(const std::string&)>& missing);
+
+// Module file names compare as the file system does: whole characters,
+// letter case ignored.
+bool SameFileName(const std::string& a, const std::string& b);
+
+// Replaces every subkey of "Measure" by the list, numbered "0000" upward.
+// False, and nothing written, when "Measure" cannot be opened.
+bool RewriteMeasure(HKEY root, const std::vector<EditEntry>& list);
+
+}  // namespace items
