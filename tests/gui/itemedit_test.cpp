@@ -360,6 +360,7 @@ TEST_F(ItemEditTest, ElevenTickedPutTheFirstTenOnTheMainWindow) {
     HWND main = StartMain();
     ASSERT_TRUE(main);
     EXPECT_FALSE(gui::IsControlEnabled(main, IDC_ITEMBTN_FIRST));
+    EXPECT_EQ(gui::ControlText(main, IDC_NUMLED_FIRST), "");
     HWND dlg = OpenEditor(main);
     ASSERT_TRUE(dlg);
     RemoteList list(List(dlg), program_.process);
@@ -389,6 +390,7 @@ TEST_F(ItemEditTest, CompactWindowHeightFollowsTheItemsAfterApply) {
     Settings(1, 0x00);
     Catalogue({1, 1, 0, 0});
     StoreScore("M01", 3);
+    StoreScore("M02", 4);
     HWND main = StartMain();
     ASSERT_TRUE(main);
     RECT client;
@@ -413,7 +415,8 @@ TEST_F(ItemEditTest, CompactWindowHeightFollowsTheItemsAfterApply) {
     EXPECT_EQ(client.right, 462);
     EXPECT_TRUE(gui::IsControlEnabled(main, IDC_ITEMBTN_FIRST + 3));
     EXPECT_FALSE(gui::IsControlEnabled(main, IDC_ITEMBTN_FIRST + 4));
-    EXPECT_EQ(gui::ControlText(main, IDC_NUMLED_FIRST + 1), "") << "M02 in slot 0 has no score";
+    EXPECT_EQ(gui::ControlText(main, IDC_NUMLED_FIRST + 1), "40000") << "M02 moved up to slot 0";
+    EXPECT_EQ(gui::ControlText(main, IDC_NUMLED_FIRST + 2), "");
 
     // Nothing ticked: only the all-items row, and it is disabled.
     for (int i = 1; i < 4; ++i) list.ClickCheck(i);
@@ -426,6 +429,7 @@ TEST_F(ItemEditTest, CompactWindowHeightFollowsTheItemsAfterApply) {
         3000))
         << client.bottom;
     EXPECT_FALSE(gui::IsControlEnabled(main, IDC_ITEMBTN_FIRST));
+    EXPECT_EQ(gui::ControlText(main, IDC_NUMLED_FIRST + 1), "") << "emptied slots lose their scores";
     EXPECT_EQ(Stored(), (std::vector<std::string>{"M01.BNC=0", "M02.BNC=0", "M03.BNC=0", "M04.BNC=0"}));
     gui::Click(dlg, IDCANCEL);
     ASSERT_TRUE(gui::WaitGone(dlg));
