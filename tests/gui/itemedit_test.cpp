@@ -77,8 +77,17 @@ public:
         gui::PressKey(m_list, vk);
         Sync();
     }
-    // Posted input has been handled once a sent message comes back.
-    void Sync() const { Send(WM_NULL, 0, 0); }
+    // Waits until the program has handled everything posted to its windows
+    // so far. A sent message would not do: the program takes sent messages
+    // before posted ones. A hot-item mark posted behind them is seen once
+    // they are done; the list draws no hot item in its style.
+    void Sync() const {
+        static int mark = 1000;
+        ++mark;
+        PostMessageA(m_list, LVM_SETHOTITEM, mark, 0);
+        gui::WaitFor([&] { return Send(LVM_GETHOTITEM, 0, 0) == mark; }, 5000, 5);
+        PostMessageA(m_list, LVM_SETHOTITEM, static_cast<WPARAM>(-1), 0);
+    }
 
 private:
     LRESULT Send(UINT msg, WPARAM wp, LPARAM lp) const {
@@ -247,7 +256,8 @@ TEST_F(ItemEditTest, MouseTogglesCheckMarksAndLabelsOfTheSelectedItemOnly) {
 
     // "更新" applies and stays open.
     ASSERT_TRUE(gui::Click(dlg, IDC_UPDATE));
-    EXPECT_TRUE(gui::WaitFor([&] { return !UpdateEnabled(dlg); }, 3000));
+    list.Sync();
+    EXPECT_FALSE(UpdateEnabled(dlg));
     EXPECT_EQ(Stored(), (std::vector<std::string>{"M01.BNC=0", "M02.BNC=0", "M03.BNC=1"}));
     EXPECT_TRUE(IsWindowVisible(dlg));
 
@@ -324,7 +334,8 @@ TEST_F(ItemEditTest, MovesKeepTheItemSelectedAndTheLastGoesNowhere) {
     EXPECT_EQ(list.Selected(), 2);
     EXPECT_TRUE(UpdateEnabled(dlg));
     ASSERT_TRUE(gui::Click(dlg, IDC_UPDATE));
-    EXPECT_TRUE(gui::WaitFor([&] { return !UpdateEnabled(dlg); }, 3000));
+    list.Sync();
+    EXPECT_FALSE(UpdateEnabled(dlg));
     EXPECT_EQ(Stored(), (std::vector<std::string>{"M01.BNC=1", "M02.BNC=0", "M03.BNC=1"}));
 
     // Up twice: first, with its check mark and still selected; a third up
