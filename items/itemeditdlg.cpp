@@ -123,5 +123,5 @@ void CItemEditDlg::OnHelp(UINT) { AppHelp(m_hWnd, HELP_PARTIALKEY, "測定項目
 
 void CItemEditDlg::OnItemHelp(UINT) {
     std::string file = GetDlgItemText(IDC_IE_FILE);
-    if (!file.empty()) AppItemHelp(m_hWnd, m_programDir + items::WithExtension(file, "HLP"));
+    if (!file.empty()) AppHelpFile(m_hWnd, ItemHelpPath(m_programDir, file), HELP_FINDER);
 }
