@@ -145,6 +145,13 @@ int main(int argc, char** argv) {
     // which would restore a window minimised for a run before that.
     WaitForInputIdle(program.process, 5000);
     std::printf("main window: %s\n", gui::WindowText(main).c_str());
+    // The first start opens the manual; put it away as a reader would, so it
+    // covers neither the run nor the screenshot.
+    if (HWND help = gui::WaitWindow(0, "ZelbrHelpViewer", nullptr, 3000)) {
+        std::printf("help: %s (closed)\n", gui::WindowText(help).c_str());
+        PostMessageA(help, WM_CLOSE, 0, 0);
+        gui::WaitGone(help, 5000);
+    }
     int status = 0;
     if (measure && !ChoosePrecision(program, main, precise)) {
         std::fprintf(stderr, "could not choose the precision\n");
