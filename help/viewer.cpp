@@ -87,8 +87,21 @@ void SetFormat(DWORD effects, LONG heightTwips, COLORREF color) {
 }
 
 LONG TextEnd() {
-    GETTEXTLENGTHEX gtl = {GTL_NUMCHARS | GTL_PRECISE, CP_ACP};
-    return static_cast<LONG>(SendMessageA(g.text, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0));
+    GETTEXTLENGTHEX gtl = {GTL_NUMCHARS | GTL_PRECISE, 1200};
+    return static_cast<LONG>(SendMessageW(g.text, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0));
+}
+
+// The topic text as UTF-16 for the rich edit. Spaces become no-break
+// spaces: Wine's rich edit wraps only at spaces while there are any, which
+// cut Japanese lines short at the odd space between words.
+std::wstring Wide(const std::string& s) {
+    if (s.empty()) return std::wstring();
+    int n = MultiByteToWideChar(932, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) MultiByteToWideChar(932, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
+    for (wchar_t& c : w)
+        if (c == L' ') c = 0x00A0;
+    return w;
 }
 
 // Appends text in a format; returns its character range.
@@ -97,7 +110,9 @@ LinkRange Append(const std::string& s, DWORD effects, LONG heightTwips, COLORREF
     CHARRANGE at = {first, first};
     SendMessageA(g.text, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&at));
     SetFormat(effects, heightTwips, color);
-    SendMessageA(g.text, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(s.c_str()));
+    std::wstring w = Wide(s);
+    SETTEXTEX how = {ST_SELECTION, 1200};  // UTF-16
+    SendMessageA(g.text, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(w.c_str()));
     return {first, TextEnd(), -1};
 }
 

@@ -6,7 +6,8 @@
 //   == Heading          a heading line
 //   # ...               a comment, dropped
 // Other lines are text; a text line right under another joins its paragraph
-// unless it starts with "- ", "・", "[[" or a space. A blank line ends a paragraph.
+// unless it starts with "- ", "・", "[[" or a space, or follows a list line.
+// A blank line ends a paragraph.
 // Anywhere in a line, [[Title]] or [[Title|text]] links to another topic.
 // Every link must name an existing topic, so a broken link fails the build.
 #include <iconv.h>
@@ -79,6 +80,7 @@ int main(int argc, char** argv) {
     std::string line;
     bool afterTitle = false;
     bool prevText = false;  // the line before was text (a paragraph goes on)
+    bool prevList = false;  // ...a list line, which nothing joins
     while (std::getline(in, line)) {
         ++g_line;
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -119,10 +121,11 @@ int main(int argc, char** argv) {
         }
         // A line that goes on from a text line joins its paragraph, so the
         // viewer wraps it; list lines ("- ", "・") and indented ones stay apart.
-        bool joins = prevText && !line.empty() && line[0] != ' ' && line.compare(0, 2, "- ") != 0 &&
+        bool joins = prevText && !prevList && !line.empty() && line[0] != ' ' && line.compare(0, 2, "- ") != 0 &&
                      line.compare(0, 3, "・") != 0 && line.compare(0, 2, "[[") != 0;
         if (joins && !topic.runs.empty() && topic.runs.back().kind == hlp::kLineEnd) topic.runs.pop_back();
         prevText = !Trim(line).empty();
+        prevList = line.compare(0, 2, "- ") == 0 || line.compare(0, 3, "・") == 0;
         size_t pos = 0;
         while (pos < line.size()) {
             size_t open = line.find("[[", pos);

@@ -189,4 +189,25 @@ TEST_F(HelpTest, AMissingHelpFileIsReportedInTheViewer) {
     EXPECT_TRUE(gui::WaitGone(viewer, 10000));
 }
 
+// An item's help file, as the item editor asks for it: the running viewer
+// switches to that file's first page and back to the manual on request.
+TEST_F(HelpTest, ItemHelpFileOpensInTheRunningViewer) {
+    ASSERT_TRUE(gui::CopyInto(dir_, DistDir() + "NOTEPAD.HLP"));
+    gui::Program first = gui::Start(dir_ + "ZBHELP.EXE", "", "\"" + dir_ + "ZELBR.HLP\" -key \"警告\"");
+    ASSERT_TRUE(first.ok());
+    HWND viewer = WaitViewer();
+    ASSERT_TRUE(viewer);
+    EXPECT_EQ(WaitTopic(viewer, "警告の設定"), "警告の設定");
+
+    gui::Program second = gui::Start(dir_ + "ZBHELP.EXE", "", "\"" + dir_ + "NOTEPAD.HLP\"");
+    ASSERT_TRUE(second.ok());
+    EXPECT_TRUE(gui::WaitExit(second, 10000)) << "the second viewer did not hand over and end";
+    EXPECT_EQ(WaitTopic(viewer, "テキスト編集 (メモ帳)"), "テキスト編集 (メモ帳)");
+    EXPECT_EQ(ListCount(viewer, hlp::kIdContents), 1);
+    SaveShot(viewer, "help_item");
+    EXPECT_EQ(Viewers().size(), 1u);
+    PostMessageA(viewer, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(gui::WaitExit(first, 10000));
+}
+
 }  // namespace

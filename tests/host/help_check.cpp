@@ -56,7 +56,7 @@ std::vector<std::string> Runs(const hlp::Topic& t) {
 void CompilesMarkup() {
     std::vector<uint8_t> bytes;
     // 目次 is 96DA 8E9F, 二 is 93F1 in code page 932.
-    CHECK(Compile("# comment\n= 目次\nkeywords: 目次, 索引 ,\n\n== 見出し\n本文 [[二|次へ]] です\n続き\n- 項目\n"
+    CHECK(Compile("# comment\n= 目次\nkeywords: 目次, 索引 ,\n\n== 見出し\n本文 [[二|次へ]] です\n続き\n- 項目\n続き\n"
                   "[[二]]\n[[目次]]\n\n\n= 二\nok\n",
                   &bytes));
     hlp::File f;
@@ -73,6 +73,7 @@ void CompilesMarkup() {
         "1:\x96\x7B\x95\xB6 ", "3>1:\x8E\x9F\x82\xD6", "1: \x82\xC5\x82\xB7",  // text, link, text
         "1:\x91\xB1\x82\xAB", "4:",                                        // joined paragraph line
         "1:- \x8D\x80\x96\xDA", "4:",                                      // list line stays apart
+        "1:\x91\xB1\x82\xAB", "4:",                                        // nothing joins a list line
         "3>1:\x93\xF1", "4:", "3>0:\x96\xDA\x8E\x9F", "4:",                // link lines stay apart
     };
     CHECK(Runs(f.topics[0]) == want);  // trailing blank lines dropped
