@@ -190,7 +190,7 @@ TEST_F(HelpTest, AMissingHelpFileIsReportedInTheViewer) {
 }
 
 // An item's help file, as the item editor asks for it: the running viewer
-// switches to that file's first page and back to the manual on request.
+// switches to that file's first page, and back to the manual on request.
 TEST_F(HelpTest, ItemHelpFileOpensInTheRunningViewer) {
     ASSERT_TRUE(gui::CopyInto(dir_, DistDir() + "NOTEPAD.HLP"));
     gui::Program first = gui::Start(dir_ + "ZBHELP.EXE", "", "\"" + dir_ + "ZELBR.HLP\" -key \"警告\"");
@@ -205,6 +205,15 @@ TEST_F(HelpTest, ItemHelpFileOpensInTheRunningViewer) {
     EXPECT_EQ(WaitTopic(viewer, "テキスト編集 (メモ帳)"), "テキスト編集 (メモ帳)");
     EXPECT_EQ(ListCount(viewer, hlp::kIdContents), 1);
     SaveShot(viewer, "help_item");
+
+    // A key several topics answer: the manual's contents, and the index
+    // narrowed to them to choose from.
+    gui::Program third = gui::Start(dir_ + "ZBHELP.EXE", "", "\"" + dir_ + "ZELBR.HLP\" -key \"測定項目の\"");
+    ASSERT_TRUE(third.ok());
+    EXPECT_TRUE(gui::WaitExit(third, 10000));
+    EXPECT_EQ(WaitTopic(viewer, "目次"), "目次");
+    EXPECT_EQ(gui::ControlText(viewer, hlp::kIdKeyEdit), "測定項目の");
+    EXPECT_EQ(ListCount(viewer, hlp::kIdKeyList), 5);  // 編集, 選択, ヘルプ, 保存, 呼び出し
     EXPECT_EQ(Viewers().size(), 1u);
     PostMessageA(viewer, WM_CLOSE, 0, 0);
     EXPECT_TRUE(gui::WaitExit(first, 10000));
