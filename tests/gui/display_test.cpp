@@ -256,7 +256,9 @@ TEST_F(DisplayTest, ScoreDisplaysLightTheirSegmentsAndLamps) {
     EXPECT_EQ(bar(img, 5), Dia(83)) << "the sixth lamp is the first orange one";
     EXPECT_EQ(bar(img, 6), Dia(35));
     EXPECT_EQ(bar(img, 29), Dia(97));
-    if (G > 0) EXPECT_EQ(img.At(X0 + B, r.bottom / 2), Dia(0)) << "gap";
+    if (G > 0) {
+        EXPECT_EQ(img.At(X0 + B, r.bottom / 2), Dia(0)) << "gap";
+    }
     EXPECT_EQ(img.At(X0, 4), Dia(0)) << "rounded corner: the top row is one pixel shorter";
     EXPECT_EQ(img.At(X0 + 1, 4), Dia(249));
     show("");
