@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "../res/diapal.h"
+#include "font5x7.h"
 
 namespace {
 
@@ -127,29 +128,17 @@ Art Recolour(Art art, char from, char to) {
 }
 
 // ---------------------------------------------------------------------------
-// A 5x7 font: one byte per row, bit 4 the leftmost pixel.
+// Text in the shared 5x7 font.
 
-struct Glyph {
-    char c;
-    std::uint8_t rows[7];
-};
-const Glyph kFont[] = {
-    {'A', {0x0E, 0x11, 0x11, 0x1F, 0x11, 0x11, 0x11}},
-    {'B', {0x1E, 0x11, 0x11, 0x1E, 0x11, 0x11, 0x1E}},
-    {'E', {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x1F}},
-    {'L', {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x1F}},
-    {'R', {0x1E, 0x11, 0x11, 0x1E, 0x14, 0x12, 0x11}},
-    {'Z', {0x1F, 0x01, 0x02, 0x04, 0x08, 0x10, 0x1F}},
-};
-constexpr int kGlyphW = 5, kGlyphH = 7;
+using font5x7::Glyph;
+using font5x7::kGlyphH;
+using font5x7::kGlyphW;
 
 int TextWidth(const std::string& s, int scale) { return int(s.size()) * 6 * scale - scale; }
 
 void DrawText(Pic& p, const std::string& s, int x0, int y0, int scale, int colour) {
     for (size_t i = 0; i < s.size(); ++i) {
-        const Glyph* g = nullptr;
-        for (const Glyph& f : kFont)
-            if (f.c == s[i]) g = &f;
+        const Glyph* g = font5x7::FindGlyph(s[i]);
         if (!g) Die(std::string("no glyph '") + s[i] + "'");
         const int gx = x0 + int(i) * 6 * scale;
         for (int r = 0; r < kGlyphH; ++r)
