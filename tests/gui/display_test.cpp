@@ -44,10 +44,8 @@ class DisplayTest : public ZelbrTest {
 protected:
     // Chooses a display mode in the dialog and closes it with OK.
     void ChooseMode(HWND main, int radioId) {
-        ASSERT_TRUE(gui::Click(main, IDC_SELDISP));
-        HWND dlg = WaitDialog("表示モードの選択");
+        HWND dlg = OpenDialog(main, IDC_SELDISP, "表示モードの選択");
         ASSERT_TRUE(dlg);
-        WaitForInputIdle(program_.process, 3000);
         ASSERT_TRUE(gui::Click(dlg, radioId));
         ASSERT_TRUE(gui::WaitFor([&] { return gui::CheckState(dlg, radioId) == BST_CHECKED; }, 3000));
         gui::Click(dlg, IDOK);

@@ -134,12 +134,7 @@ protected:
         std::snprintf(name, sizeof name, "M%02d", n);
         return name;
     }
-    HWND OpenEditor(HWND main) {
-        if (!gui::Click(main, IDC_EDITITEM)) return nullptr;
-        HWND dlg = WaitDialog(kCaption);
-        if (dlg) WaitForInputIdle(program_.process, 3000);
-        return dlg;
-    }
+    HWND OpenEditor(HWND main) { return OpenDialog(main, IDC_EDITITEM, kCaption); }
     // "File" and "Select" of every catalogue key, in key order, as "M01.BNC=1".
     static std::vector<std::string> Stored() {
         std::vector<std::string> entries;

@@ -4,39 +4,14 @@
 
 using namespace zelbr;
 
-namespace {
-
-std::string ReadAll(const std::string& path) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string s(1 << 16, '\0');
-    DWORD got = 0;
-    ReadFile(f, &s[0], static_cast<DWORD>(s.size()), &got, nullptr);
-    CloseHandle(f);
-    s.resize(got);
-    return s;
-}
-
-void WriteAll(const std::string& path, const std::string& text) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD done;
-    WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
-    CloseHandle(f);
-}
-
-}  // namespace
 
 class ItemSetTest : public ZelbrTest {
 protected:
     // Presses a tool button and answers its file dialog with path.
     void ChooseFile(HWND main, int tool, const char* caption, const std::string& path) {
-        ASSERT_TRUE(gui::Click(main, tool));
-        HWND dlg = WaitDialog(caption);
+        HWND dlg = OpenDialog(main, tool, caption);
         ASSERT_TRUE(dlg) << caption;
-        WaitForInputIdle(program_.process, 3000);
-        HWND nameBox = GetDlgItem(dlg, 0x47c);
-        SetWindowTextA(nameBox ? nameBox : GetDlgItem(dlg, 0x480), path.c_str());
-        gui::Click(dlg, IDOK);
+        AnswerFileDialog(dlg, path);
         ASSERT_TRUE(gui::WaitGone(dlg));
     }
     int ClientHeight(HWND main) {
@@ -58,20 +33,20 @@ TEST_F(ItemSetTest, SavedSetComesBackAndAForeignFileChangesNothing) {
     const std::string set = dir_ + "my items.reg";  // a space in the name
     ChooseFile(main, IDC_SAVEITEM, "測定項目の保存", set);
     const std::string m = std::string("[HKEY_CURRENT_USER\\") + kRoot + "\\Measure";
-    EXPECT_TRUE(gui::WaitFor([&] { return ReadAll(set).rfind("REGEDIT4\r\n\r\n" + m + "]\r\n", 0) == 0; }, 5000))
-        << ReadAll(set);
-    EXPECT_NE(ReadAll(set).find(m + "\\0001]\r\n\"File\"=\"BETA.BNC\"\r\n\"Select\"=dword:00000001\r\n"),
+    EXPECT_TRUE(gui::WaitFor([&] { return ReadFileBytes(set).rfind("REGEDIT4\r\n\r\n" + m + "]\r\n", 0) == 0; }, 5000))
+        << ReadFileBytes(set);
+    EXPECT_NE(ReadFileBytes(set).find(m + "\\0001]\r\n\"File\"=\"BETA.BNC\"\r\n\"Select\"=dword:00000001\r\n"),
               std::string::npos);
 
     // A set that takes the second item away: the window shrinks to one row.
     const std::string smaller = dir_ + "smaller.reg";
-    WriteAll(smaller, "REGEDIT4\r\n\r\n[-" + m.substr(1) + "\\0001]\r\n");
+    WriteFileBytes(smaller, "REGEDIT4\r\n\r\n[-" + m.substr(1) + "\\0001]\r\n");
     ChooseFile(main, IDC_LOADITEM, "測定項目の呼び出し", smaller);
     EXPECT_TRUE(gui::WaitFor([&] { return ClientHeight(main) == 160 + 35; }, 5000));
     EXPECT_FALSE(gui::IsControlEnabled(main, IDC_ITEMBTN_FIRST + 2));
 
     const std::string foreign = dir_ + "foreign.reg";
-    WriteAll(foreign, "REGEDIT4\r\n\r\n" + m + "\\0005]\r\n\"File\"=\"ALPHA.BNC\"\r\n\r\n"
+    WriteFileBytes(foreign, "REGEDIT4\r\n\r\n" + m + "\\0005]\r\n\"File\"=\"ALPHA.BNC\"\r\n\r\n"
                       "[HKEY_CURRENT_USER\\" + kRoot + "\\Ini\\zelBr]\r\n\"Precision\"=dword:00000009\r\n");
     ChooseFile(main, IDC_LOADITEM, "測定項目の呼び出し", foreign);
     std::string message = AnswerBox();

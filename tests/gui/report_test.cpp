@@ -45,16 +45,6 @@ void StoreResult(const std::string& base, uint32_t value) {
     gui::RegWriteBinary(std::string(kRoot) + "\\Bench\\" + base, "Result", Bytes(rec, sizeof rec));
 }
 
-std::string ReadFileBytes(const std::string& path) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string s(1 << 16, '\0');
-    DWORD got = 0;
-    ReadFile(f, &s[0], static_cast<DWORD>(s.size()), &got, nullptr);
-    CloseHandle(f);
-    s.resize(got);
-    return s;
-}
 
 }  // namespace
 
@@ -99,16 +89,10 @@ TEST_F(ReportTest, ResultsListSelectedItemsInCatalogueOrderWithTheirScores) {
 
     // Saved as a text file: the same bytes, nothing added.
     const std::string path = dir_ + "report.txt";
-    ASSERT_TRUE(gui::Click(main, IDC_SAVETEXT));
-    HWND dlg = WaitDialog("ﾃｷｽﾄﾌｧｲﾙで保存");
+    HWND dlg = OpenDialog(main, IDC_SAVETEXT, "ﾃｷｽﾄﾌｧｲﾙで保存");
     ASSERT_TRUE(dlg);
-    WaitForInputIdle(program_.process, 3000);
     SaveShot(dlg, "save_text");
-    // The file name box of the platform's dialog.
-    HWND nameBox = GetDlgItem(dlg, 0x47c);  // combo box cmb13
-    ASSERT_TRUE(nameBox || GetDlgItem(dlg, 0x480));
-    SetWindowTextA(nameBox ? nameBox : GetDlgItem(dlg, 0x480), path.c_str());
-    gui::Click(dlg, IDOK);
+    AnswerFileDialog(dlg, path);
     ASSERT_TRUE(gui::WaitGone(dlg));
     EXPECT_TRUE(gui::WaitFor([&] { return ReadFileBytes(path) == expected; }, 5000)) << ReadFileBytes(path);
     CloseMain(main);
@@ -180,19 +164,15 @@ TEST_F(ReportTest, DecliningTheQuestionLeavesTheClipboardAndAFailedSaveIsSaid) {
     EXPECT_TRUE(gui::WaitFor([&] { return ClipboardText(&text) && text.rfind("測定結果\r\n", 0) == 0; }, 5000));
 
     // A file that cannot be created: a message, and the program goes on.
-    ASSERT_TRUE(gui::Click(main, IDC_SAVETEXT));
-    HWND dlg = WaitDialog("ﾃｷｽﾄﾌｧｲﾙで保存");
+    HWND dlg = OpenDialog(main, IDC_SAVETEXT, "ﾃｷｽﾄﾌｧｲﾙで保存");
     ASSERT_TRUE(dlg);
-    WaitForInputIdle(program_.process, 3000);
     // A file another program holds open: the dialog asks before replacing
     // it, then it cannot be written.
     const std::string path = dir_ + "taken.txt";
     HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD done;
     WriteFile(f, "old", 3, &done, nullptr);
-    HWND nameBox = GetDlgItem(dlg, 0x47c);
-    SetWindowTextA(nameBox ? nameBox : GetDlgItem(dlg, 0x480), path.c_str());
-    gui::Click(dlg, IDOK);
+    AnswerFileDialog(dlg, path);
     std::string message = AnswerBox(IDYES);
     if (message.find("に保存できませんでした") == std::string::npos) message = AnswerBox();
     EXPECT_EQ(message, path + "\nに保存できませんでした。");

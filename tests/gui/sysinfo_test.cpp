@@ -65,12 +65,7 @@ protected:
         gui::RegWriteBinary(kIni, "Flag", {0x0F});
         return StartMain();
     }
-    HWND OpenEditor(HWND main) {
-        if (!gui::Click(main, IDC_EDITINFO)) return nullptr;
-        HWND dlg = WaitDialog(kCaption);
-        if (dlg) WaitForInputIdle(program_.process, 3000);
-        return dlg;
-    }
+    HWND OpenEditor(HWND main) { return OpenDialog(main, IDC_EDITINFO, kCaption); }
     bool UpdateEnabled(HWND dlg) { return gui::IsControlEnabled(dlg, IDC_UPDATE); }
 };
 

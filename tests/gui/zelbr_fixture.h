@@ -54,6 +54,25 @@ inline std::vector<uint8_t> PositionBytes(int32_t mode, int32_t ex, int32_t ey, 
     return Bytes(f, sizeof f);
 }
 
+// A file's bytes as they are on disk; "<missing>" when it cannot be read.
+inline std::string ReadFileBytes(const std::string& path) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string s(1 << 16, '\0');
+    DWORD got = 0;
+    ReadFile(f, &s[0], static_cast<DWORD>(s.size()), &got, nullptr);
+    CloseHandle(f);
+    s.resize(got);
+    return s;
+}
+
+inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD done;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+    CloseHandle(f);
+}
+
 inline RECT WorkArea() {
     RECT r;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
@@ -100,6 +119,20 @@ protected:
     }
     // A modal dialog of the program with that caption.
     HWND WaitDialog(const char* caption) { return gui::WaitWindow(program_.pid, "#32770", caption, 10000); }
+    // The dialog a button of the main window opens, once it takes input;
+    // null when the button cannot be pressed or nothing opens.
+    HWND OpenDialog(HWND main, int button, const char* caption) {
+        if (!gui::Click(main, button)) return nullptr;
+        HWND dlg = WaitDialog(caption);
+        if (dlg) WaitForInputIdle(program_.process, 3000);
+        return dlg;
+    }
+    // Types a path into the platform's file dialog and presses its OK.
+    static void AnswerFileDialog(HWND dlg, const std::string& path) {
+        HWND nameBox = GetDlgItem(dlg, 0x47c);  // the file name combo box
+        SetWindowTextA(nameBox ? nameBox : GetDlgItem(dlg, 0x480), path.c_str());
+        gui::Click(dlg, IDOK);
+    }
     void CloseMain(HWND main) {
         gui::Click(main, IDOK);
         DWORD code = 1;
