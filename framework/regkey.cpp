@@ -70,6 +70,18 @@ bool RegKey::WriteText(const char* name, const std::string& value) const {
                                    static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
 }
 
+std::vector<std::string> SubkeyNames(HKEY key) {
+    std::vector<std::string> names;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD len = sizeof name;
+        LONG rc = RegEnumKeyExA(key, i, name, &len, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        if (rc == ERROR_SUCCESS) names.push_back(name);
+    }
+    return names;
+}
+
 bool DeleteKeyTree(HKEY parent, const char* subkey) {
     HKEY key;
     if (RegOpenKeyExA(parent, subkey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return false;

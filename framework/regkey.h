@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class RegKey {
 public:
@@ -38,6 +39,10 @@ public:
 private:
     HKEY m_key = nullptr;
 };
+
+// Names of a key's subkeys in enumeration order; one that cannot be read
+// is left out.
+std::vector<std::string> SubkeyNames(HKEY key);
 
 // Removes a key with all its subkeys (RegDeleteKey alone refuses on NT).
 bool DeleteKeyTree(HKEY parent, const char* subkey);

@@ -71,14 +71,9 @@ void ExportKey(HKEY key, const std::string& name, std::string* out) {
         *out += line + "\r\n";
     }
     *out += "\r\n";
-    for (DWORD i = 0;; ++i) {
-        char sub[256];
-        DWORD len = sizeof sub;
-        LONG r = RegEnumKeyExA(key, i, sub, &len, nullptr, nullptr, nullptr, nullptr);
-        if (r == ERROR_NO_MORE_ITEMS) break;
-        if (r != ERROR_SUCCESS) continue;
+    for (const std::string& sub : SubkeyNames(key)) {
         RegKey child;
-        if (child.Open(key, sub)) ExportKey(child.get(), name + "\\" + sub, out);
+        if (child.Open(key, sub.c_str())) ExportKey(child.get(), name + "\\" + sub, out);
     }
 }
 

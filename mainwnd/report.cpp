@@ -29,14 +29,9 @@ std::string ResultsSection(HKEY root, const std::string& programDir, const setti
     out += Caption(IDS_ALLITEMS) + items::VersionText(fileVersion.ms) + "\t" + ResultText(overall) + kLineEnd;
     RegKey measure;
     if (!measure.Create(root, items::kMeasureKey)) return out;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD len = sizeof name;
-        LONG r = RegEnumKeyExA(measure.get(), i, name, &len, nullptr, nullptr, nullptr, nullptr);
-        if (r == ERROR_NO_MORE_ITEMS) break;
-        if (r != ERROR_SUCCESS) continue;
+    for (const std::string& name : SubkeyNames(measure.get())) {
         RegKey entry;
-        if (!entry.Open(measure.get(), name)) continue;
+        if (!entry.Open(measure.get(), name.c_str())) continue;
         std::string file;
         if (!entry.ReadText("File", &file)) continue;
         if (!items::IsPlainFileName(file) || !items::FileExists(programDir + file)) {

@@ -97,14 +97,9 @@ DeviceLists WalkHardware(HKEY enumRoot, HKEY configEnum) {
                                            &lists.display,    &lists.hardDiskControllers, &lists.floppyControllers,
                                            &lists.network};
     const char* classes[] = {"DiskDrive", "SCSIAdapter", "MEDIA", "DISPLAY", "hdc", "fdc", "Net"};
-    for (DWORD index = 0;; ++index) {
-        char name[256];
-        DWORD len = sizeof name;
-        LONG rc = RegEnumKeyExA(configEnum, index, name, &len, nullptr, nullptr, nullptr, nullptr);
-        if (rc == ERROR_NO_MORE_ITEMS) break;
-        if (rc != ERROR_SUCCESS) continue;
+    for (const std::string& name : SubkeyNames(configEnum)) {
         RegKey present;
-        if (!present.Open(configEnum, name, KEY_READ)) continue;
+        if (!present.Open(configEnum, name.c_str(), KEY_READ)) continue;
         char path[512];
         DWORD size = sizeof path;
         if (RegQueryValueExA(present.get(), "HardWareKey", nullptr, nullptr, reinterpret_cast<BYTE*>(path), &size) !=
@@ -141,20 +136,6 @@ DeviceLists WalkHardware(HKEY enumRoot, HKEY configEnum) {
     }
     return lists;
 }
-
-namespace {
-std::vector<std::string> SubkeyNames(HKEY key) {
-    std::vector<std::string> names;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD len = sizeof name;
-        LONG rc = RegEnumKeyExA(key, i, name, &len, nullptr, nullptr, nullptr, nullptr);
-        if (rc == ERROR_NO_MORE_ITEMS) break;
-        if (rc == ERROR_SUCCESS) names.push_back(name);
-    }
-    return names;
-}
-}  // namespace
 
 std::vector<std::string> DevicesOfClass(HKEY ntEnum, const char* cls) {
     std::vector<std::string> found;
