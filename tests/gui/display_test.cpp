@@ -46,6 +46,7 @@ protected:
     void ChooseMode(HWND main, int radioId) {
         HWND dlg = OpenDialog(main, IDC_SELDISP, "表示モードの選択");
         ASSERT_TRUE(dlg);
+        SaveShot(dlg, "display_mode");
         ASSERT_TRUE(gui::Click(dlg, radioId));
         ASSERT_TRUE(gui::WaitFor([&] { return gui::CheckState(dlg, radioId) == BST_CHECKED; }, 3000));
         gui::Click(dlg, IDOK);
