@@ -118,6 +118,13 @@ bool Marked(const RegKey& journal) {
     return journal.ReadDword(kCommitValue, &mark) && mark == 1;
 }
 
+// Clears the mark, then removes the journal.
+void DropJournal(HKEY root, RegKey* journal) {
+    journal->DeleteValue(kCommitValue);
+    journal->Close();
+    DeleteKeyTree(root, kJournalKey);
+}
+
 }  // namespace
 
 void RecoverSystemFields(HKEY root) {
@@ -125,20 +132,20 @@ void RecoverSystemFields(HKEY root) {
     if (!journal.Open(root, kJournalKey, KEY_ALL_ACCESS)) return;
     int steps = 0;
     if (Marked(journal) && !CopyJournal(root, journal, nullptr, &steps)) return;  // kept for the next try
-    journal.Close();
-    DeleteKeyTree(root, kJournalKey);
+    DropJournal(root, &journal);
 }
 
 bool StoreSystemFields(HKEY root, const std::vector<StoredField>& fields, const StoreStep& step) {
-    int steps = 0;
-    auto go = [&] { return !step || step(steps++); };
     if (fields.empty()) return true;
-    // One value write is whole by itself.
-    if (fields.size() == 1) return !go() || StoreSystemField(root, kFieldNames[fields[0].field], fields[0].text);
     // A marked journal left behind goes in first, so that it cannot later
     // overwrite these newer fields; an unmarked one is dropped.
     RecoverSystemFields(root);
     RegKey journal;
+    if (journal.Open(root, kJournalKey, KEY_READ)) return false;  // "System" or the journal cannot be written
+    int steps = 0;
+    auto go = [&] { return !step || step(steps++); };
+    // One value write is whole by itself.
+    if (fields.size() == 1) return !go() || StoreSystemField(root, kFieldNames[fields[0].field], fields[0].text);
     if (!go()) return true;
     if (!journal.Create(root, kJournalKey)) {
         // No journal: each field on its own, which is what can be done.
@@ -149,24 +156,21 @@ bool StoreSystemFields(HKEY root, const std::vector<StoredField>& fields, const 
     for (const StoredField& f : fields) {
         if (!go()) return true;
         if (!journal.WriteText(kFieldNames[f.field], f.text)) {
-            journal.Close();
-            DeleteKeyTree(root, kJournalKey);
+            DropJournal(root, &journal);
             return false;  // nothing of the set is stored
         }
     }
     journal.Flush();
     if (!go()) return true;
     if (!journal.WriteDword(kCommitValue, 1)) {
-        journal.Close();
-        DeleteKeyTree(root, kJournalKey);
+        DropJournal(root, &journal);
         return false;
     }
     journal.Flush();
     // From here on the set counts: a cut copy is finished at the next start.
     if (!CopyJournal(root, journal, step, &steps)) return false;
     if (!go()) return true;
-    journal.Close();
-    DeleteKeyTree(root, kJournalKey);
+    DropJournal(root, &journal);
     return true;
 }
 
