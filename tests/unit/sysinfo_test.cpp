@@ -31,6 +31,23 @@ FARPROC NothingThere(const char* dll, const char* name) {
     return nullptr;
 }
 
+bool g_exWorks;
+BOOL WINAPI FakeStatusEx(MEMORYSTATUSEX* m) {
+    if (!g_exWorks) return FALSE;
+    m->ullTotalPhys = 8ull << 30;
+    m->ullAvailPhys = 1ull << 30;
+    return TRUE;
+}
+void WINAPI FakeStatus(MEMORYSTATUS* m) {
+    m->dwTotalPhys = 3u << 30;
+    m->dwAvailPhys = 1u << 30;
+}
+FARPROC MemoryStandIns(const char*, const char* name) {
+    if (!strcmp(name, "GlobalMemoryStatusEx")) return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(FakeStatusEx));
+    if (!strcmp(name, "GlobalMemoryStatus")) return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(FakeStatus));
+    return nullptr;
+}
+
 struct Windows95Procs {
     Windows95Procs() {
         g_asked.clear();
@@ -48,14 +65,22 @@ TEST(Detect, MemoryIsTheWholePhysicalMemoryWithTheExtendedQueryOrWithout) {
     ms.dwLength = sizeof ms;
     ASSERT_TRUE(GlobalMemoryStatusEx(&ms));
     EXPECT_EQ(PhysicalMemoryKb(), ms.ullTotalPhys >> 10);
-    Windows95Procs win95;
-    MEMORYSTATUS old{};
-    old.dwLength = sizeof old;
-    GlobalMemoryStatus(&old);
-    uint64_t kb = PhysicalMemoryKb();
-    EXPECT_TRUE(win95.Asked("kernel32.dll!GlobalMemoryStatusEx"));
-    EXPECT_EQ(kb, static_cast<uint64_t>(old.dwTotalPhys) >> 10);
-    EXPECT_GT(kb, 0u);
+    {
+        Windows95Procs win95;
+        MEMORYSTATUS old{};
+        old.dwLength = sizeof old;
+        GlobalMemoryStatus(&old);
+        EXPECT_EQ(PhysicalMemoryKb(), static_cast<uint64_t>(old.dwTotalPhys) >> 10);
+        EXPECT_TRUE(win95.Asked("kernel32.dll!GlobalMemoryStatusEx"));
+    }
+    // Stand-ins: 8 GB through the extended query; 3 GB through the old one,
+    // past what a signed count holds, with 1 GB of it free.
+    ProcResolver previous = SetProcResolver(MemoryStandIns);
+    g_exWorks = true;
+    EXPECT_EQ(PhysicalMemoryKb(), 8u << 20);
+    g_exWorks = false;
+    EXPECT_EQ(PhysicalMemoryKb(), 3u << 20) << "the old query where the extended one fails";
+    SetProcResolver(previous);
 }
 
 namespace {
