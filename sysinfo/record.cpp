@@ -150,7 +150,10 @@ bool StoreSystemFields(HKEY root, const std::vector<StoredField>& fields, const 
     if (!journal.Create(root, kJournalKey)) {
         // No journal: each field on its own, which is what can be done.
         bool ok = true;
-        for (const StoredField& f : fields) ok = StoreSystemField(root, kFieldNames[f.field], f.text) && ok;
+        for (const StoredField& f : fields) {
+            if (!go()) return false;
+            ok = StoreSystemField(root, kFieldNames[f.field], f.text) && ok;
+        }
         return ok;
     }
     for (const StoredField& f : fields) {

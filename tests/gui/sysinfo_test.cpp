@@ -632,3 +632,45 @@ TEST_F(Win95DetectionTest, FromAnotherDriveTheDiskProvidingItDecidesDiskAndContr
     EXPECT_EQ(ReportLine(report, "ﾃﾞｨｽｸ ｺﾝﾄﾛｰﾗ:"), kControllers[0]);
     CloseMain(main);
 }
+
+TEST_F(SysInfoTest, AProgramKilledWhileApplyingLeavesTheOldFieldsOrTheNewNeverAMix) {
+    // Seven of thirteen fields change; the process is killed a few
+    // milliseconds after OK, whenever that falls in the store.
+    const int changed[] = {1, 2, 3, 5, 7, 10, 12};  // Clock, L1, L2, DiskCtrl, Graphic, NetCard, Comment
+    const DWORD delays[] = {0, 1, 2, 3, 5, 8, 13, 21, 40};
+    int counts[3] = {};  // old, new, mixed
+    MarkNotFirstStart();
+    gui::RegWriteBinary(kIni, "Flag", {0x0F});
+    for (DWORD delay : delays) {
+        gui::RegDeleteTree(kSystem);
+        for (int f : changed) gui::RegWriteString(kSystem, kFieldNames[f], std::string("old ") + kFieldNames[f]);
+        HWND main = StartMain();
+        ASSERT_TRUE(main);
+        HWND dlg = OpenEditor(main);
+        ASSERT_TRUE(dlg);
+        for (int f : changed) ASSERT_TRUE(Type(dlg, kEditorControls[f], std::string("new ") + kFieldNames[f]));
+        PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
+        Sleep(delay);
+        TerminateProcess(program_.process, 1);
+        WaitForSingleObject(program_.process, 5000);
+        program_.Close();
+        // The next start reads the record (and finishes a store cut short).
+        main = StartMain();
+        ASSERT_TRUE(main);
+        int fresh = 0, stale = 0;
+        for (int f : changed) {
+            std::string shown = gui::ControlText(main, IDC_SYSINFO_FIRST + f), stored;
+            gui::RegReadString(kSystem, kFieldNames[f], &stored);
+            EXPECT_EQ(shown, stored) << kFieldNames[f];
+            fresh += stored == std::string("new ") + kFieldNames[f];
+            stale += stored == std::string("old ") + kFieldNames[f];
+        }
+        EXPECT_EQ(fresh + stale, 7) << "each field whole";
+        int kind = stale == 7 ? 0 : fresh == 7 ? 1 : 2;
+        ++counts[kind];
+        EXPECT_NE(kind, 2) << "killed " << delay << " ms after OK: " << fresh << " of 7 fields new";
+        CloseMain(main);
+    }
+    printf("killed 0-40 ms after OK, %zu tries: %d old, %d new, %d mixed\n", sizeof delays / sizeof delays[0],
+           counts[0], counts[1], counts[2]);
+}
