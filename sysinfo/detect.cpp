@@ -74,9 +74,14 @@ uint64_t PhysicalMemoryKb() {
         ms.dwLength = sizeof ms;
         if (queryEx(&ms)) return ms.ullTotalPhys >> 10;
     }
+    // Windows 95 has this one; looked up all the same, so that a test can
+    // stand in for it.
+    using Query = void(WINAPI*)(MEMORYSTATUS*);
+    auto query = Resolve<Query>("kernel32.dll", "GlobalMemoryStatus");
+    if (!query) query = GlobalMemoryStatus;
     MEMORYSTATUS old{};
     old.dwLength = sizeof old;
-    GlobalMemoryStatus(&old);
+    query(&old);
     // An unsigned count: 2 GB to 4 GB must not turn negative.
     return static_cast<uint64_t>(static_cast<DWORD>(old.dwTotalPhys)) >> 10;
 }
