@@ -1,6 +1,8 @@
 // Start-up time: from process creation to the main window shown, for
 // ZELBR.EXE and for Wine's notepad.exe started the same way in the same run,
-// and the growth of ZELBR's start-up from ten to 1000 catalogue entries.
+// the growth of ZELBR's start-up from ten to 1000 catalogue entries, and its
+// start-up with 20,000 devices in the device tree the detection reads (the
+// NT one Wine has, and a Windows 95 one).
 // Usage: startup_bench <program dir> [runs]
 #include <algorithm>
 #include <cstdio>
@@ -103,6 +105,85 @@ double CatalogueCase(const std::string& distDir, int n, int runs) {
     return Median(times);
 }
 
+// Keys below a root, created and later removed with all they hold.
+HKEY CreateKey(HKEY root, const std::string& path) {
+    HKEY k = nullptr;
+    RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
+    return k;
+}
+
+void SetText(HKEY k, const char* name, const std::string& value) {
+    RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+}
+
+void DeleteTree(HKEY root, const std::string& path) {
+    HKEY k;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
+    char name[256];
+    for (;;) {
+        DWORD len = sizeof name;
+        if (RegEnumKeyExA(k, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        DeleteTree(k, name);
+    }
+    RegCloseKey(k);
+    RegDeleteKeyA(root, path.c_str());
+}
+
+const char kNtBench[] = "System\\CurrentControlSet\\Enum\\ROOT\\ZELBRBENCH";
+
+// n devices of classes the detection does not need (and a few it does), as
+// a machine collects them: one NT device key each, below one bus.
+void WriteNtDevices(int n) {
+    for (int i = 0; i < n; ++i) {
+        HKEY k = CreateKey(HKEY_LOCAL_MACHINE, std::string(kNtBench) + "\\" + KeyName(i));
+        SetText(k, "Class", i % 1000 == 0 ? "Net" : "HIDClass");
+        SetText(k, "DeviceDesc", "Bench device " + std::to_string(i));
+        RegCloseKey(k);
+    }
+}
+
+// The same in a Windows 95 tree, where "Enum" keeps every device the
+// machine has known and the live table the ones present now: every
+// presentEvery-th.
+void WriteWin95Devices(int n, int presentEvery) {
+    for (int i = 0; i < n; ++i) {
+        std::string path = "ROOT\\BENCH\\" + KeyName(i);
+        HKEY k = CreateKey(HKEY_LOCAL_MACHINE, "Enum\\" + path);
+        const char* cls = i % 1000 == 0 ? "Net" : i % 1000 == 1 ? "DiskDrive" : "System";
+        SetText(k, "Class", cls);
+        SetText(k, "DeviceDesc", "Bench device " + std::to_string(i));
+        if (i % 1000 == 1) SetText(k, "CurrentDriveLetterAssignment", "C");
+        RegCloseKey(k);
+        if (i % presentEvery != 0 && i % 1000 > 1) continue;
+        k = CreateKey(HKEY_DYN_DATA, "Config Manager\\Enum\\C" + KeyName(i));
+        SetText(k, "HardWareKey", path);
+        RegCloseKey(k);
+    }
+}
+
+// presentEvery 0: an NT tree.
+double DeviceCase(const std::string& distDir, int runs, int n, int presentEvery) {
+    std::vector<std::string> none;
+    std::string dir = MakeItemDir(distDir, 0, &none);
+    if (dir.empty()) return -1;
+    PrepareRegistry(none);
+    if (presentEvery)
+        WriteWin95Devices(n, presentEvery);
+    else
+        WriteNtDevices(n);
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        double t = TimeToWindow(dir + "ZELBR.EXE", "#32770", "ｸﾛﾉﾗﾝ", true);
+        if (t < 0) break;
+        times.push_back(t);
+    }
+    DeleteTree(HKEY_LOCAL_MACHINE, kNtBench);
+    DeleteTree(HKEY_LOCAL_MACHINE, "Enum");
+    DeleteTree(HKEY_DYN_DATA, "Config Manager\\Enum");
+    return times.size() == static_cast<size_t>(runs) ? Median(times) : -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -156,5 +237,23 @@ int main(int argc, char** argv) {
     std::printf("  10 entries   %8.1f ms\n", ten);
     std::printf("  1000 entries %8.1f ms\n", thousand);
     std::printf("  growth       %8.1f ms\n", thousand - ten);
+
+    const int kDevices = 20000;
+    double ntNone = DeviceCase(dir, runs, 0, 0);
+    double ntMany = DeviceCase(dir, runs, kDevices, 0);
+    double win95Few = DeviceCase(dir, runs, 40, 1);
+    double win95Known = DeviceCase(dir, runs, kDevices, 1000);
+    double win95Many = DeviceCase(dir, runs, kDevices, 1);
+    gui::RegDeleteTree(kRoot);
+    if (ntNone < 0 || ntMany < 0 || win95Few < 0 || win95Known < 0 || win95Many < 0) {
+        std::fprintf(stderr, "device case: the window did not appear\n");
+        return 1;
+    }
+    std::printf("start-up with devices in the tree the detection reads, median of %d runs\n", runs);
+    std::printf("  NT tree as Wine has it                           %8.1f ms\n", ntNone);
+    std::printf("  NT tree + %d devices                          %8.1f ms\n", kDevices, ntMany);
+    std::printf("  Windows 95 tree, 40 devices, all present         %8.1f ms\n", win95Few);
+    std::printf("  Windows 95 tree, %d devices, 40 present       %8.1f ms\n", kDevices, win95Known);
+    std::printf("  Windows 95 tree, %d devices, all present      %8.1f ms\n", kDevices, win95Many);
     return 0;
 }

@@ -40,19 +40,50 @@ std::string CommentText(const char* computer, const char* user) {
     return text;
 }
 
+namespace {
+
+FARPROC PlatformProc(const char* dll, const char* name) {
+    HMODULE module = GetModuleHandleA(dll);
+    // Left loaded: asked once per start, and the process ends soon enough.
+    if (!module) module = LoadLibraryA(dll);
+    return module ? GetProcAddress(module, name) : nullptr;
+}
+
+ProcResolver g_resolver = PlatformProc;
+
+template <typename F>
+F Resolve(const char* dll, const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(ResolveProc(dll, name)));
+}
+
+}  // namespace
+
+ProcResolver SetProcResolver(ProcResolver resolver) {
+    ProcResolver previous = g_resolver;
+    g_resolver = resolver ? resolver : PlatformProc;
+    return previous;
+}
+
+FARPROC ResolveProc(const char* dll, const char* name) { return g_resolver(dll, name); }
+
 uint64_t PhysicalMemoryKb() {
     using QueryEx = BOOL(WINAPI*)(MEMORYSTATUSEX*);
-    auto queryEx = reinterpret_cast<QueryEx>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GlobalMemoryStatusEx")));
+    auto queryEx = Resolve<QueryEx>("kernel32.dll", "GlobalMemoryStatusEx");
     if (queryEx) {
         MEMORYSTATUSEX ms{};
         ms.dwLength = sizeof ms;
         if (queryEx(&ms)) return ms.ullTotalPhys >> 10;
     }
+    // Windows 95 has this one; looked up all the same, so that a test can
+    // stand in for it.
+    using Query = void(WINAPI*)(MEMORYSTATUS*);
+    auto query = Resolve<Query>("kernel32.dll", "GlobalMemoryStatus");
+    if (!query) query = GlobalMemoryStatus;
     MEMORYSTATUS old{};
     old.dwLength = sizeof old;
-    GlobalMemoryStatus(&old);
-    return static_cast<uint64_t>(old.dwTotalPhys) >> 10;
+    query(&old);
+    // An unsigned count: 2 GB to 4 GB must not turn negative.
+    return static_cast<uint64_t>(static_cast<DWORD>(old.dwTotalPhys)) >> 10;
 }
 
 DetectedDefaults DetectSystemDefaults(HWND window) {
@@ -137,29 +168,56 @@ DeviceLists WalkHardware(HKEY enumRoot, HKEY configEnum) {
     return lists;
 }
 
-std::vector<std::string> DevicesOfClass(HKEY ntEnum, const char* cls) {
+std::vector<std::string> ClassDrivers(HKEY classKey) {
     std::vector<std::string> found;
-    for (const std::string& bus : SubkeyNames(ntEnum)) {
-        RegKey busKey;
-        if (!busKey.Open(ntEnum, bus.c_str(), KEY_READ)) continue;
-        for (const std::string& device : SubkeyNames(busKey.get())) {
-            RegKey deviceKey;
-            if (!deviceKey.Open(busKey.get(), device.c_str(), KEY_READ)) continue;
-            for (const std::string& instance : SubkeyNames(deviceKey.get())) {
-                RegKey k;
-                std::string c, desc;
-                if (!k.Open(deviceKey.get(), instance.c_str(), KEY_READ) || !k.ReadText("Class", &c) ||
-                    !SameClass(c, cls) || !k.ReadText("DeviceDesc", &desc))
-                    continue;
-                // "@driver.inf,%name%;Name" in newer systems: the text after the ';'.
-                size_t semi = desc.rfind(';');
-                if (!desc.empty() && desc[0] == '@' && semi != std::string::npos) desc = desc.substr(semi + 1);
-                if (!desc.empty() && std::find(found.begin(), found.end(), desc) == found.end()) found.push_back(desc);
-            }
-        }
+    for (const std::string& name : SubkeyNames(classKey)) {
+        RegKey driver;
+        std::string desc;
+        if (!driver.Open(classKey, name.c_str(), KEY_READ) || !driver.ReadText("DriverDesc", &desc)) continue;
+        // "@driver.inf,%name%;Name" in newer systems: the text after the ';'.
+        size_t semi = desc.rfind(';');
+        if (!desc.empty() && desc[0] == '@' && semi != std::string::npos) desc = desc.substr(semi + 1);
+        if (!desc.empty() && std::find(found.begin(), found.end(), desc) == found.end()) found.push_back(desc);
     }
     return found;
 }
+
+bool Empty(const DeviceLists& l) {
+    return l.disks.empty() && l.scsiAdapters.empty() && l.sound.empty() && l.display.empty() &&
+           l.hardDiskControllers.empty() && l.floppyControllers.empty() && l.network.empty();
+}
+
+namespace {
+
+const char kNtClasses[] = "System\\CurrentControlSet\\Control\\Class\\";
+const char kDisplayClass[] = "{4D36E968-E325-11CE-BFC1-08002BE10318}";
+const char kNetClass[] = "{4D36E972-E325-11CE-BFC1-08002BE10318}";
+
+std::vector<std::string> NtClassDrivers(const char* guid) {
+    RegKey key;
+    if (!key.Open(HKEY_LOCAL_MACHINE, (std::string(kNtClasses) + guid).c_str(), KEY_READ)) return {};
+    return ClassDrivers(key.get());
+}
+
+// The network adapters iphlpapi.dll knows; false where there is no such
+// library (Windows 95) or it cannot tell.
+bool AdapterList(std::vector<std::string>* names) {
+    using GetAdaptersInfoFn = DWORD(WINAPI*)(IP_ADAPTER_INFO*, ULONG*);
+    auto getAdaptersInfo = Resolve<GetAdaptersInfoFn>("iphlpapi.dll", "GetAdaptersInfo");
+    if (!getAdaptersInfo) return false;
+    ULONG size = 0;
+    DWORD rc = getAdaptersInfo(nullptr, &size);
+    if (rc == ERROR_NO_DATA) return true;  // asked and answered: no adapter
+    if (rc != ERROR_BUFFER_OVERFLOW || size == 0) return false;
+    std::vector<BYTE> buf(size);
+    auto* info = reinterpret_cast<IP_ADAPTER_INFO*>(buf.data());
+    if (getAdaptersInfo(info, &size) != ERROR_SUCCESS) return false;
+    for (IP_ADAPTER_INFO* a = info; a; a = a->Next)
+        if (a->Type != MIB_IF_TYPE_LOOPBACK) names->push_back(a->Description);
+    return true;
+}
+
+}  // namespace
 
 DeviceLists DetectPlatformDevices() {
     DeviceLists lists;
@@ -185,19 +243,11 @@ DeviceLists DetectPlatformDevices() {
         disk.description = std::string(root, 2) + " " + (label[0] ? label : fs);
         lists.disks.push_back(disk);
     }
-    // The NT device tree names the display adapters; asking the display
-    // devices instead costs 40 ms or more of start-up under Wine.
-    RegKey ntEnum;
-    if (ntEnum.Open(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Enum", KEY_READ))
-        lists.display = DevicesOfClass(ntEnum.get(), "Display");
-    ULONG size = 0;
-    if (GetAdaptersInfo(nullptr, &size) == ERROR_BUFFER_OVERFLOW && size > 0) {
-        std::vector<BYTE> buf(size);
-        auto* info = reinterpret_cast<IP_ADAPTER_INFO*>(buf.data());
-        if (GetAdaptersInfo(info, &size) == ERROR_SUCCESS)
-            for (IP_ADAPTER_INFO* a = info; a; a = a->Next)
-                if (a->Type != MIB_IF_TYPE_LOOPBACK) lists.network.push_back(a->Description);
-    }
+    // The display class names the adapters; asking the display devices
+    // instead costs 40 ms or more of start-up under Wine, and walking the
+    // whole device tree grows with every device the machine ever had.
+    lists.display = NtClassDrivers(kDisplayClass);
+    if (!AdapterList(&lists.network)) lists.network = NtClassDrivers(kNetClass);
     for (UINT i = 0, n = waveOutGetNumDevs(); i < n; ++i) {
         WAVEOUTCAPSA caps{};
         if (waveOutGetDevCapsA(i, &caps, sizeof caps) == MMSYSERR_NOERROR) lists.sound.push_back(caps.szPname);
@@ -208,8 +258,12 @@ DeviceLists DetectPlatformDevices() {
 DeviceLists DetectHardware() {
     RegKey enumRoot, configEnum;
     if (enumRoot.Open(HKEY_LOCAL_MACHINE, "Enum", KEY_READ) &&
-        configEnum.Open(HKEY_DYN_DATA, "Config Manager\\Enum", KEY_READ))
-        return WalkHardware(enumRoot.get(), configEnum.get());
+        configEnum.Open(HKEY_DYN_DATA, "Config Manager\\Enum", KEY_READ)) {
+        DeviceLists lists = WalkHardware(enumRoot.get(), configEnum.get());
+        // An "Enum" key left by some installer, with no live device table
+        // behind it, must not hide what the platform can tell.
+        if (!Empty(lists)) return lists;
+    }
     return DetectPlatformDevices();
 }
 

@@ -48,20 +48,28 @@ std::string FitStoredText(const std::string& text) {
 }
 
 int ApplyChangedFields(HKEY root, std::string (&current)[kFieldCount], std::string (&initial)[kFieldCount],
-                       SystemInfoRecord* record, const std::function<void(int field)>& shown) {
-    int changed = 0;
+                       SystemInfoRecord* record, const std::function<void(int field)>& shown,
+                       const StoreStep& step) {
+    std::vector<StoredField> changed;
     for (int i = 0; i < kFieldCount; ++i) {
+        if (current[i] == initial[i]) continue;
         current[i] = FitStoredText(current[i]);
         if (current[i] == initial[i]) continue;
         record->text[i] = current[i];
         if (shown) shown(i);
-        // A failed write still leaves the record and the window updated for
-        // this run; the stored value comes back at the next start.
-        StoreSystemField(root, kFieldNames[i], current[i]);
         initial[i] = current[i];
-        ++changed;
+        changed.push_back({i, current[i]});
     }
-    return changed;
+    // A failed write still leaves the record and the window updated for
+    // this run; the stored values come back at the next start.
+    StoreSystemFields(root, changed, step);
+    return static_cast<int>(changed.size());
+}
+
+void KeepUntouched(std::string (&current)[kFieldCount], const std::string (&shownAtStart)[kFieldCount],
+                   const std::string (&initial)[kFieldCount]) {
+    for (int i = 0; i < kFieldCount; ++i)
+        if (current[i] == shownAtStart[i]) current[i] = initial[i];
 }
 
 }  // namespace sysinfo

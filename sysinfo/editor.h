@@ -27,11 +27,20 @@ UpDownStart UpDownStartFor(DWORD processorType);
 // double-byte character.
 std::string FitStoredText(const std::string& text);
 
-// Stores the fields whose current text differs from the initial one, in
-// record order, and makes each the new initial value; a text too long to
-// be read back is cut first, in current too. shown(field) is called once the
-// record holds the new text. Returns how many fields changed.
+// Stores the fields whose current text differs from the initial one, as
+// one unit, and makes each the new initial value; a text too long to be
+// read back is cut first, in current too. shown(field) is called in record
+// order once the record holds the new text. Returns how many fields
+// changed. step: see StoreSystemFields.
 int ApplyChangedFields(HKEY root, std::string (&current)[kFieldCount], std::string (&initial)[kFieldCount],
-                       SystemInfoRecord* record, const std::function<void(int field)>& shown);
+                       SystemInfoRecord* record, const std::function<void(int field)>& shown,
+                       const StoreStep& step = nullptr);
+
+// A control shows what it can hold of a field (a text read back with no
+// terminator may be a byte longer than a control takes). Where the control
+// still holds what it showed at opening or at the last apply, the field is
+// untouched: current takes the initial value back.
+void KeepUntouched(std::string (&current)[kFieldCount], const std::string (&shownAtStart)[kFieldCount],
+                   const std::string (&initial)[kFieldCount]);
 
 }  // namespace sysinfo

@@ -93,8 +93,18 @@ BOOL CSysInfoDlg::OnInitDialog() {
     }
     CDialog::OnInitDialog();  // the record's texts replace the up-downs' numbers
     for (int i = 0; i < sysinfo::kFieldCount; ++i) m_initial[i] = m_current[i];
+    TakeHeldTexts();
     EnableDlgItem(IDC_UPDATE, false);
     return TRUE;
+}
+
+// A control may hold less than the text put in; untouched, that is no change.
+void CSysInfoDlg::TakeHeldTexts() {
+    UpdateData(true);
+    for (int i = 0; i < sysinfo::kFieldCount; ++i) {
+        m_held[i] = m_current[i];
+        m_current[i] = m_initial[i];
+    }
 }
 
 void CSysInfoDlg::OnEdited(UINT) { EnableDlgItem(IDC_UPDATE, true); }
@@ -135,12 +145,14 @@ void CSysInfoDlg::OnOK() {
 void CSysInfoDlg::Apply() {
     EnableDlgItem(IDC_UPDATE, false);
     UpdateData(true);
+    sysinfo::KeepUntouched(m_current, m_held, m_initial);
     std::string typed[sysinfo::kFieldCount];
     for (int i = 0; i < sysinfo::kFieldCount; ++i) typed[i] = m_current[i];
     sysinfo::ApplyChangedFields(m_root, m_current, m_initial, &m_record, m_shown);
     // A text cut to what can be stored is shown as stored.
     for (int i = 0; i < sysinfo::kFieldCount; ++i)
         if (typed[i] != m_current[i]) ::SetDlgItemTextA(m_hWnd, kFieldControls[i], m_current[i].c_str());
+    TakeHeldTexts();
     // Setting those texts raised change notices; nothing is unapplied.
     EnableDlgItem(IDC_UPDATE, false);
 }

@@ -30,6 +30,7 @@ private:
     void OnSelChange(UINT id);
     LRESULT OnVScroll(WPARAM wp, LPARAM lp);
     void Apply();
+    void TakeHeldTexts();
     int FieldOf(UINT id) const;
 
     static const CommandEntry<CSysInfoDlg> kCommands[];
@@ -42,4 +43,6 @@ private:
     std::function<void(int)> m_shown;
     std::string m_current[sysinfo::kFieldCount];
     std::string m_initial[sysinfo::kFieldCount];
+    // What the controls showed of the initial values.
+    std::string m_held[sysinfo::kFieldCount];
 };

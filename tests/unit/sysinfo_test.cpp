@@ -21,11 +21,66 @@ TEST(Detect, ProcessorNamesColoursAndComment) {
     EXPECT_EQ(CommentText("PC", nullptr), "ｺﾝﾋﾟｭｰﾀ名\tPC\r\nﾕｰｻﾞｰ名\t");
 }
 
-TEST(Detect, MemoryIsTheWholePhysicalMemory) {
+namespace {
+
+// A platform without the functions Windows 95 lacks: every lookup fails,
+// and each name asked for is kept.
+std::vector<std::string> g_asked;
+FARPROC NothingThere(const char* dll, const char* name) {
+    g_asked.push_back(std::string(dll) + "!" + name);
+    return nullptr;
+}
+
+bool g_exWorks;
+BOOL WINAPI FakeStatusEx(MEMORYSTATUSEX* m) {
+    if (!g_exWorks) return FALSE;
+    m->ullTotalPhys = 8ull << 30;
+    m->ullAvailPhys = 1ull << 30;
+    return TRUE;
+}
+void WINAPI FakeStatus(MEMORYSTATUS* m) {
+    m->dwTotalPhys = 3u << 30;
+    m->dwAvailPhys = 1u << 30;
+}
+FARPROC MemoryStandIns(const char*, const char* name) {
+    if (!strcmp(name, "GlobalMemoryStatusEx")) return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(FakeStatusEx));
+    if (!strcmp(name, "GlobalMemoryStatus")) return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(FakeStatus));
+    return nullptr;
+}
+
+struct Windows95Procs {
+    Windows95Procs() {
+        g_asked.clear();
+        previous = SetProcResolver(NothingThere);
+    }
+    ~Windows95Procs() { SetProcResolver(previous); }
+    bool Asked(const char* what) const { return std::find(g_asked.begin(), g_asked.end(), what) != g_asked.end(); }
+    ProcResolver previous;
+};
+
+}  // namespace
+
+TEST(Detect, MemoryIsTheWholePhysicalMemoryWithTheExtendedQueryOrWithout) {
     MEMORYSTATUSEX ms{};
     ms.dwLength = sizeof ms;
     ASSERT_TRUE(GlobalMemoryStatusEx(&ms));
     EXPECT_EQ(PhysicalMemoryKb(), ms.ullTotalPhys >> 10);
+    {
+        Windows95Procs win95;
+        MEMORYSTATUS old{};
+        old.dwLength = sizeof old;
+        GlobalMemoryStatus(&old);
+        EXPECT_EQ(PhysicalMemoryKb(), static_cast<uint64_t>(old.dwTotalPhys) >> 10);
+        EXPECT_TRUE(win95.Asked("kernel32.dll!GlobalMemoryStatusEx"));
+    }
+    // Stand-ins: 8 GB through the extended query; 3 GB through the old one,
+    // past what a signed count holds, with 1 GB of it free.
+    ProcResolver previous = SetProcResolver(MemoryStandIns);
+    g_exWorks = true;
+    EXPECT_EQ(PhysicalMemoryKb(), 8u << 20);
+    g_exWorks = false;
+    EXPECT_EQ(PhysicalMemoryKb(), 3u << 20) << "the old query where the extended one fails";
+    SetProcResolver(previous);
 }
 
 namespace {
@@ -93,24 +148,103 @@ TEST(Detect, HardwareWalkFollowsThePresentDevicesInOrder) {
     EXPECT_EQ(l.scsiAdapters, std::vector<std::string>{"Adaptec AHA-2940"});
 }
 
-TEST(Detect, DisplayAdaptersFromAnNtDeviceTree) {
+TEST(Detect, AdaptersFromAnNtDeviceClassEachOnce) {
     ScratchKey s;
-    auto device = [&](const char* path, const char* cls, const char* desc) {
-        RegKey k = s.Sub((std::string("Enum\\") + path).c_str());
-        k.WriteText("Class", cls);
-        k.WriteText("DeviceDesc", desc);
+    auto driver = [&](const char* name, const char* desc) {
+        RegKey k = s.Sub((std::string("Class\\") + name).c_str());
+        if (desc) k.WriteText("DriverDesc", desc);
     };
-    device("PCI\\VEN_5333\\0000", "Display", "S3 Trio64");
-    device("PCI\\VEN_8086\\0000", "Net", "Intel PRO/100");
-    device("PCI\\VEN_10DE\\0001", "DISPLAY", "@oem3.inf,%nv%;NVIDIA GeForce");
-    device("ROOT\\BASICDISPLAY\\0000", "display", "S3 Trio64");  // the same adapter twice
-    RegKey root = s.Sub("Enum");
-    // Registry order: VEN_10DE before VEN_5333.
-    std::vector<std::string> expected{"NVIDIA GeForce", "S3 Trio64"};
-    EXPECT_EQ(DevicesOfClass(root.get(), "Display"), expected);
+    driver("0000", "S3 Trio64");
+    driver("0001", "@oem3.inf,%nv%;NVIDIA GeForce");
+    driver("0002", "S3 Trio64");  // the same adapter twice
+    driver("0003", nullptr);      // no description
+    driver("Properties", nullptr);
+    driver("0004", "");
+    RegKey cls = s.Sub("Class");
+    EXPECT_EQ(ClassDrivers(cls.get()), (std::vector<std::string>{"S3 Trio64", "NVIDIA GeForce"}));
+}
+
+namespace {
+
+// A key of the machine's registry, there for one test.
+struct MachineKey {
+    MachineKey(HKEY parent, const char* path) : parent(parent), path(path) { key.Create(parent, path); }
+    ~MachineKey() {
+        key.Close();
+        DeleteKeyTree(parent, path.c_str());
+    }
+    HKEY parent;
+    std::string path;
+    RegKey key;
+};
+
+const char kNetClassKey[] = "System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002BE10318}";
+
+}  // namespace
+
+TEST(Detect, WithoutTheAdapterListNetworkCardsComeFromTheirDeviceClass) {
+    // No such card exists; only the registry fallback can name it.
+    RegKey cls;
+    bool madeClass = false;
+    if (!cls.Open(HKEY_LOCAL_MACHINE, kNetClassKey, KEY_READ)) {
+        ASSERT_TRUE(cls.Create(HKEY_LOCAL_MACHINE, kNetClassKey));
+        madeClass = true;
+    }
+    cls.Close();
+    std::string card = std::string(kNetClassKey) + "\\9876";
+    {
+        MachineKey k(HKEY_LOCAL_MACHINE, card.c_str());
+        ASSERT_TRUE(k.key.WriteText("DriverDesc", "ZELBR Test NE2000"));
+        DeviceLists withAdapters = DetectPlatformDevices();
+        DeviceLists withoutAdapters;
+        {
+            Windows95Procs win95;
+            withoutAdapters = DetectPlatformDevices();
+            EXPECT_TRUE(win95.Asked("iphlpapi.dll!GetAdaptersInfo"));
+        }
+        auto has = [](const DeviceLists& l) {
+            return std::find(l.network.begin(), l.network.end(), "ZELBR Test NE2000") != l.network.end();
+        };
+        EXPECT_TRUE(has(withoutAdapters));
+        EXPECT_FALSE(has(withAdapters)) << "the adapter list, where there is one, names the cards";
+        EXPECT_EQ(withoutAdapters.disks.size(), withAdapters.disks.size());
+    }
+    if (madeClass) DeleteKeyTree(HKEY_LOCAL_MACHINE, kNetClassKey);
+}
+
+TEST(Detect, AnEnumerationWithNoLiveDeviceLeavesDetectionToThePlatform) {
+    const DeviceLists platform = DetectPlatformDevices();
+    ASSERT_FALSE(platform.disks.empty());
+    {
+        // "Enum" there, the live table there but empty.
+        MachineKey enumRoot(HKEY_LOCAL_MACHINE, "Enum");
+        MachineKey live(HKEY_DYN_DATA, "Config Manager\\Enum");
+        ASSERT_TRUE(enumRoot.key && live.key) << "the test needs HKEY_DYN_DATA";
+        RegKey stale;
+        stale.Create(enumRoot.key.get(), "ESDI\\OLD\\0");
+        stale.WriteText("Class", "DiskDrive");
+        stale.WriteText("DeviceDesc", "A DISK LONG GONE");
+        DeviceLists l = DetectHardware();
+        ASSERT_EQ(l.disks.size(), platform.disks.size());
+        EXPECT_EQ(l.disks[0].description, platform.disks[0].description);
+        EXPECT_EQ(l.display, platform.display);
+
+        // One live device: the walk is the answer, nothing of the platform.
+        RegKey present;
+        present.Create(live.key.get(), "C0001");
+        present.WriteText("HardWareKey", "ESDI\\OLD\\0");
+        l = DetectHardware();
+        ASSERT_EQ(l.disks.size(), 1u);
+        EXPECT_EQ(l.disks[0].description, "A DISK LONG GONE");
+        EXPECT_TRUE(l.display.empty());
+    }
+    RegKey gone;
+    EXPECT_FALSE(gone.Open(HKEY_DYN_DATA, "Config Manager\\Enum"));
 }
 
 TEST(Detect, WithoutTheEnumerationThePlatformTellsDisksAndDisplay) {
+    RegKey win95;
+    ASSERT_FALSE(win95.Open(HKEY_DYN_DATA, "Config Manager\\Enum")) << "left by another test";
     // As on the NT family and under Wine: no "Config Manager\Enum".
     DeviceLists l = DetectHardware();
     char exe[MAX_PATH];
@@ -301,4 +435,108 @@ TEST(Editor, TextTooLongToReadBackIsCutOnACharacterBoundary) {
     SystemInfoRecord loaded;
     ASSERT_TRUE(LoadSystemInfo(s.root(), Detected(), DeviceLists(), "C:\\", "miss", &loaded));
     EXPECT_EQ(loaded.text[kComment], current[kComment]);
+}
+
+TEST(Editor, AnUntouchedFieldIsNoChangeWhateverItsControlHolds) {
+    // A value stored with 256 bytes and no terminator reads as 256 bytes; a
+    // control holds 255 of them. Untouched, the field writes nothing.
+    std::string initial[kFieldCount], held[kFieldCount], current[kFieldCount];
+    for (int i = 0; i < kFieldCount; ++i) {
+        initial[i] = std::string(256, static_cast<char>('a' + i));
+        held[i] = current[i] = initial[i].substr(0, 255);
+    }
+    current[kDisk] = "typed";
+    KeepUntouched(current, held, initial);
+    ScratchKey s;
+    SystemInfoRecord r;
+    std::vector<int> shown;
+    EXPECT_EQ(ApplyChangedFields(s.root(), current, initial, &r, [&](int f) { shown.push_back(f); }), 1);
+    EXPECT_EQ(shown, std::vector<int>{kDisk});
+    EXPECT_EQ(current[kCpu].size(), 256u);
+    EXPECT_FALSE(s.Has("System", "CPU"));
+    EXPECT_EQ(s.Raw("System", "Disk"), std::string("typed\0", 6));
+}
+
+namespace {
+
+// The record as the next start reads it.
+SystemInfoRecord Reload(const ScratchKey& s) {
+    SystemInfoRecord r;
+    EXPECT_TRUE(LoadSystemInfo(s.root(), Detected(), DeviceLists(), "C:\\", "miss", &r));
+    return r;
+}
+
+}  // namespace
+
+TEST(Editor, AnApplyCutShortAtAnyStepLeavesTheOldFieldsOrTheNew) {
+    // Seven of thirteen fields change, as when the user fills in a machine.
+    const int changedFields[] = {kClock, kL1, kL2, kDiskCtrl, kGraphic, kNetCard, kComment};
+    int counts[3] = {};  // old, new, mixed
+    int cut = 0;
+    for (;; ++cut) {
+        ScratchKey s;
+        std::string initial[kFieldCount], current[kFieldCount];
+        for (int i = 0; i < kFieldCount; ++i) {
+            initial[i] = current[i] = std::string("old ") + kFieldNames[i];
+            ASSERT_TRUE(StoreSystemField(s.root(), kFieldNames[i], initial[i]));
+        }
+        for (int f : changedFields) current[f] = std::string("new ") + kFieldNames[f] + "\r\n2";
+        SystemInfoRecord r;
+        bool stopped = false;
+        ApplyChangedFields(s.root(), current, initial, &r, nullptr, [&](int step) {
+            if (step == cut) stopped = true;
+            return step < cut;
+        });
+        // A process that ends wherever it is then; the next start reads.
+        SystemInfoRecord next = Reload(s);
+        int fresh = 0;
+        for (int f : changedFields) fresh += next.text[f] == current[f];
+        for (int i = 0; i < kFieldCount; ++i) {
+            if (std::find(std::begin(changedFields), std::end(changedFields), i) == std::end(changedFields)) {
+                EXPECT_EQ(next.text[i], std::string("old ") + kFieldNames[i]) << "cut at " << cut;
+            }
+        }
+        int kind = fresh == 0 ? 0 : fresh == 7 ? 1 : 2;
+        ++counts[kind];
+        EXPECT_NE(kind, 2) << "cut at step " << cut << ": " << fresh << " of 7 fields new";
+        EXPECT_FALSE(s.Has(kJournalKey, "Commit")) << "the start finished or dropped the journal";
+        RegKey journal;
+        EXPECT_FALSE(journal.Open(s.root(), kJournalKey));
+        if (!stopped) {
+            EXPECT_EQ(kind, 1) << "an apply that ran to its end";
+            break;
+        }
+    }
+    std::printf("apply of 7 fields cut at each of its %d steps, then a start: %d old, %d new, %d mixed\n", cut,
+                counts[0], counts[1], counts[2]);
+    EXPECT_GT(counts[0], 0);
+    EXPECT_GT(counts[1], 1) << "some cut stores are finished at the next start";
+}
+
+TEST(Editor, AJournalLeftUnfinishedIsFinishedOnceAndNeverOverANewerStore) {
+    ScratchKey s;
+    StoreSystemField(s.root(), "CPU", "old");
+    // Cut after the mark, before anything was copied.
+    std::vector<StoredField> first = {{kCpu, "first"}, {kMem, "1024"}};
+    int marked = -1;
+    StoreSystemFields(s.root(), first, [&](int step) {
+        if (s.Has(kJournalKey, "Commit") && marked < 0) marked = step;
+        return marked < 0;
+    });
+    ASSERT_GE(marked, 0);
+    EXPECT_EQ(s.Raw("System", "CPU"), std::string("old\0", 4));
+    // A later store of other fields takes the first one in before its own.
+    std::vector<StoredField> second = {{kCpu, "second"}, {kReso, "640*480"}};
+    EXPECT_TRUE(StoreSystemFields(s.root(), second));
+    SystemInfoRecord r = Reload(s);
+    EXPECT_EQ(r.text[kCpu], "second");
+    EXPECT_EQ(r.text[kMem], "1024");
+    EXPECT_EQ(r.text[kReso], "640*480");
+
+    // A journal without its mark never counted.
+    RegKey journal = s.Sub(kJournalKey);
+    journal.WriteText("CPU", "never");
+    journal.Close();
+    EXPECT_EQ(Reload(s).text[kCpu], "second");
+    EXPECT_FALSE(s.Has(kJournalKey, "CPU"));
 }
