@@ -76,8 +76,12 @@ std::vector<std::string> SubkeyNames(HKEY key) {
     for (DWORD i = 0;; ++i) {
         DWORD len = sizeof name;
         LONG rc = RegEnumKeyExA(key, i, name, &len, nullptr, nullptr, nullptr, nullptr);
-        if (rc == ERROR_NO_MORE_ITEMS) break;
-        if (rc == ERROR_SUCCESS) names.push_back(name);
+        // Only a name too long for the buffer is passed over. Any other
+        // error (the key deleted under us, a handle gone bad) answers the
+        // same for every index: going on would walk all 2^32 of them.
+        if (rc == ERROR_MORE_DATA) continue;
+        if (rc != ERROR_SUCCESS) break;
+        names.push_back(std::string(name, len));
     }
     return names;
 }
