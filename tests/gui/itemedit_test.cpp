@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "../../help/protocol.h"
 #include "../../res/resource.h"
 
 using namespace zelbr;
@@ -454,6 +455,65 @@ TEST_F(ItemEditTest, EditorWithAnItemSelectedShowsItsDescriptionAndPicture) {
     list.ClickLabel(2);
     EXPECT_EQ(gui::ControlText(dlg, IDC_IE_FILE), "M03.BNC");
     SaveShot(dlg, "item_editor");
+    gui::Click(dlg, IDCANCEL);
+    ASSERT_TRUE(gui::WaitGone(dlg));
+    CloseMain(main);
+}
+
+// The help button opens the editor's topic, the item-help button the
+// selected item's own help file, both in the one help viewer.
+TEST_F(ItemEditTest, HelpButtonsOpenTheEditorsTopicAndTheItemsHelpFile) {
+    ASSERT_TRUE(gui::CopyInto(dir_, DistDir() + "ZBHELP.EXE"));
+    ASSERT_TRUE(gui::CopyInto(dir_, DistDir() + "ZELBR.HLP"));
+    for (const char* f : {"NOTEPAD.BNC", "NOTEPAD.MCR", "NOTEPAD.HLP"}) ASSERT_TRUE(gui::CopyInto(dir_, DistDir() + f));
+    MarkNotFirstStart();
+    Settings(1, 0x00);
+    AddCatalogue(0, "NOTEPAD.BNC", 1);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    HWND dlg = OpenEditor(main);
+    ASSERT_TRUE(dlg);
+    auto topic = [](HWND viewer, const std::string& want) {
+        gui::WaitFor([&] { return gui::ControlText(viewer, hlp::kIdTitle) == want; }, 10000, 50);
+        return gui::ControlText(viewer, hlp::kIdTitle);
+    };
+    ASSERT_TRUE(gui::Click(dlg, IDC_HELPBTN));
+    HWND viewer = gui::WaitWindow(0, hlp::kViewerClass, nullptr, 10000);
+    ASSERT_TRUE(viewer);
+    EXPECT_EQ(topic(viewer, "測定項目の編集"), "測定項目の編集");
+    EXPECT_FALSE(gui::IsControlEnabled(dlg, IDC_IE_ITEMHELP)) << "no item selected yet";
+    RemoteList list(List(dlg), program_.process);
+    list.ClickLabel(0);
+    ASSERT_TRUE(gui::IsControlEnabled(dlg, IDC_IE_ITEMHELP));
+    ASSERT_TRUE(gui::Click(dlg, IDC_IE_ITEMHELP));
+    EXPECT_EQ(topic(viewer, "テキスト編集 (メモ帳)"), "テキスト編集 (メモ帳)") << "the item's own help file";
+    EXPECT_TRUE(IsWindowVisible(dlg));
+    gui::Click(dlg, IDCANCEL);
+    ASSERT_TRUE(gui::WaitGone(dlg));
+    CloseMain(main);
+    PostMessageA(viewer, WM_CLOSE, 0, 0);
+    gui::WaitGone(viewer, 5000);
+}
+
+// An item without a description file: selecting it creates an empty one,
+// as the catalogue's reader does, and shows no name.
+TEST_F(ItemEditTest, SelectingAnItemWithoutDescriptionCreatesAnEmptyOne) {
+    MarkNotFirstStart();
+    Settings(1, 0x00);
+    AddModule("BARE");
+    ASSERT_TRUE(DeleteFileA((dir_ + "BARE.MCR").c_str()));
+    AddCatalogue(0, "BARE.BNC", 0);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    HWND dlg = OpenEditor(main);
+    ASSERT_TRUE(dlg);
+    EXPECT_EQ(GetFileAttributesA((dir_ + "BARE.MCR").c_str()), INVALID_FILE_ATTRIBUTES);
+    RemoteList list(List(dlg), program_.process);
+    list.ClickLabel(0);
+    EXPECT_EQ(gui::ControlText(dlg, IDC_IE_FILE), "BARE.BNC");
+    EXPECT_EQ(gui::ControlText(dlg, IDC_IE_NAME), "");
+    EXPECT_EQ(ReadFileBytes(dir_ + "BARE.MCR"), "") << "no empty description file was created";
+    EXPECT_NE(GetFileAttributesA((dir_ + "BARE.MCR").c_str()), INVALID_FILE_ATTRIBUTES);
     gui::Click(dlg, IDCANCEL);
     ASSERT_TRUE(gui::WaitGone(dlg));
     CloseMain(main);
