@@ -305,7 +305,7 @@ ItemSetFile ParseItemSet(const std::vector<uint8_t>& bytes, const std::string& r
     std::wstring text;
     if (!Decode(bytes, &text)) return fail(0, "レジストリ ファイルとして読めません。");
     const std::string measure = FoldName(rootName + "\\" + kMeasureKey);
-    bool header = false, version5 = false, inKey = false;
+    bool header = false, version5 = false, inKey = false, seenKey = false;
     int open = 0;  // the last key or value line not yet closed by a blank line
     size_t keyLines = 0, valueLines = 0;
     std::string key;
@@ -329,7 +329,6 @@ ItemSetFile ParseItemSet(const std::vector<uint8_t>& bytes, const std::string& r
         if (s[0] == L'[') {
             size_t close = s.find(L']');
             if (close == std::wstring::npos) return fail(number, "キーの行が閉じていません。");
-            if (++keyLines > kMaxItemSetKeys) return fail(number, "測定項目が多すぎます。");
             const bool remove = close > 1 && s[1] == L'-';
             std::string path;
             if (!ToAnsi(s.substr(remove ? 2 : 1, close - (remove ? 2 : 1)), &path))
@@ -351,6 +350,8 @@ ItemSetFile ParseItemSet(const std::vector<uint8_t>& bytes, const std::string& r
             } else {
                 return fail(number, "測定項目以外のキーを変更しようとしています。");
             }
+            if (!remove && !rest.empty() && ++keyLines > kMaxItemSetKeys) return fail(number, "測定項目が多すぎます。");
+            seenKey = true;
             key = rest;
             f.changes.push_back(
                 ItemSetChange{remove ? ItemSetChange::kDeleteKey : ItemSetChange::kCreateKey, key, "", 0, {}});
@@ -446,7 +447,7 @@ ItemSetFile ParseItemSet(const std::vector<uint8_t>& bytes, const std::string& r
         f.changes.push_back(c);
     }
     if (!header) return fail(0, "レジストリ ファイルではありません。");
-    if (!keyLines) return fail(lines.number(), "測定項目のキーがありません。");
+    if (!seenKey) return fail(lines.number(), "測定項目のキーがありません。");
     // Every file the editor or the program writes closes each key with a
     // blank line; without it the last key's values may have been cut off.
     if (open) return fail(lines.number(), "ファイルが途中で切れています。");
@@ -457,7 +458,9 @@ ItemSetFile ParseItemSet(const std::vector<uint8_t>& bytes, const std::string& r
 bool ApplyItemSet(HKEY root, const std::vector<ItemSetChange>& changes) {
     // Built whole in memory first: the registry sees one replacement.
     MeasureTree tree;
-    ReadTree(root, kMeasureKey, &tree);
+    // A set that opens by deleting the catalogue needs nothing of the old one.
+    const bool replaces = !changes.empty() && changes[0].kind == ItemSetChange::kDeleteKey && changes[0].key.empty();
+    if (!replaces) ReadTree(root, kMeasureKey, &tree);
     for (const ItemSetChange& c : changes) {
         switch (c.kind) {
         case ItemSetChange::kDeleteKey: tree.Remove(c.key); break;

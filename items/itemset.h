@@ -54,10 +54,10 @@ ItemSetFile ParseItemSet(const std::vector<uint8_t>& bytes, const std::string& r
 bool ApplyItemSet(HKEY root, const std::vector<ItemSetChange>& changes);
 
 constexpr size_t kMaxItemSetFile = 1 << 20;  // far beyond any catalogue
-// Key and value lines a file may hold; far beyond any catalogue, and small
-// enough to be written within a second.
-constexpr size_t kMaxItemSetKeys = 2000;
-constexpr size_t kMaxItemSetValues = 8000;
+// Keys below "Measure" and values a file may write: far beyond any
+// catalogue, and few enough to be written within a second.
+constexpr size_t kMaxItemSetKeys = 1500;
+constexpr size_t kMaxItemSetValues = 4000;
 extern const char kItemSetTooLarge[];
 
 }  // namespace items

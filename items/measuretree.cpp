@@ -102,32 +102,24 @@ Write WriteTree(HKEY dest, const MeasureTree& tree) {
     return Write::kDone;
 }
 
-// Empties a key of its subkeys and values. Index 0 each time: every
-// delete moves the rest down; a delete that fails ends it.
-Write ClearKey(HKEY key) {
-    char name[256];
-    for (;;) {
-        DWORD len = sizeof name;
-        if (RegEnumKeyExA(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        if (!Step()) return Failed();
-        if (!DeleteKeyTree(key, name)) return Write::kFailed;
-    }
-    for (;;) {
-        DWORD len = sizeof name;
-        if (RegEnumValueA(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        if (!Step()) return Failed();
-        if (RegDeleteValueA(key, name) != ERROR_SUCCESS) return Write::kFailed;
-    }
-    return Write::kDone;
-}
-
-// "Measure" rewritten as tree.
+// "Measure" rewritten as tree: dropped whole (one call takes all of a
+// key's values) and written anew.
 Write CopyIn(HKEY root, const MeasureTree& tree) {
+    if (!Step()) return Failed();
+    RegKey old;
+    if (old.Open(root, kMeasureKey, KEY_ALL_ACCESS)) {
+        for (const std::string& name : SubkeyNames(old.get())) {
+            if (!Step()) return Failed();
+            if (!DeleteKeyTree(old.get(), name.c_str())) return Write::kFailed;
+        }
+        old.Close();
+        if (!Step()) return Failed();
+        if (RegDeleteKeyA(root, kMeasureKey) != ERROR_SUCCESS) return Write::kFailed;
+    }
     if (!Step()) return Failed();
     RegKey measure;
     if (!measure.Create(root, kMeasureKey)) return Write::kFailed;
-    Write w = ClearKey(measure.get());
-    if (w == Write::kDone) w = WriteTree(measure.get(), tree);
+    Write w = WriteTree(measure.get(), tree);
     if (w == Write::kDone) measure.Flush();
     return w;
 }
