@@ -94,6 +94,9 @@ TEST_F(ItemSetTest, ASecondLoadReplacesTheFirstAndBadFilesSayWhy) {
     WriteFileBytes(second, "REGEDIT4\r\n\r\n[-" + m + "]\r\n[" + m + "\\0000]\r\n\"File\"=\"GAMMA.BNC\"\r\n"
                            "\"Select\"=dword:00000001\r\n\r\n");
     ChooseFile(main, IDC_LOADITEM, "測定項目の呼び出し", first);
+    HWND notice = gui::WaitMessageBox(program_.pid, 15000);
+    ASSERT_TRUE(notice);
+    SaveShot(notice, "itemset_loaded");
     EXPECT_NE(AnswerBox().find("呼び出しました"), std::string::npos);
     EXPECT_TRUE(gui::WaitFor([&] { return ClientHeight(main) == 160 + 3 * 35; }, 5000));
     ChooseFile(main, IDC_LOADITEM, "測定項目の呼び出し", second);
