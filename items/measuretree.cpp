@@ -239,7 +239,14 @@ bool ReplaceMeasure(HKEY root, const MeasureTree& tree) {
         return false;
     }
     RegFlushKey(root);
-    if (CopyIn(root, tree) != Write::kDone) return false;  // the next start rolls forward
+    switch (CopyIn(root, tree)) {
+    case Write::kDone: break;
+    case Write::kStopped: return false;
+    case Write::kFailed:
+        // The sibling is whole: try once more from it; else the next start does.
+        RecoverMeasure(root);
+        return !Marked(root);
+    }
     if (!Step()) return false;
     RegDeleteValueA(root, kMeasureSwapValue);
     RegFlushKey(root);

@@ -55,7 +55,9 @@ private:
 bool ReadTree(HKEY parent, const char* name, MeasureTree* tree);
 
 // Replaces "Measure" by tree as one step (see above). False, and the old
-// catalogue kept, when the new one cannot be written in full.
+// catalogue kept, when the new one cannot be written in full. (Should
+// "Measure" itself refuse the rewrite once the sibling is whole, the
+// sibling stays marked and the next start finishes it.)
 bool ReplaceMeasure(HKEY root, const MeasureTree& tree);
 
 // At start-up: finishes a replacement whose sibling was complete, or drops

@@ -386,6 +386,16 @@ TEST(ItemSet, ALoadIsAllOrNothing) {
     EXPECT_FALSE(f.ok);
     EXPECT_EQ(f.line, 8);
     EXPECT_EQ(Keys(s), "0000=OLD.BNC");
+    // The same tree handed to the replacement: the registry refuses the key
+    // halfway through the new catalogue; the old one stays, no trace left.
+    MeasureTree tree;
+    tree.SetValue("0000", TreeValue{"File", REG_SZ, {'N', 'E', 'W', 0}});
+    tree.Key("0001\\" + std::string(300, 'x'));
+    EXPECT_FALSE(ReplaceMeasure(s.root(), tree));
+    EXPECT_EQ(Keys(s), "0000=OLD.BNC");
+    EXPECT_FALSE(s.Has("", kMeasureSwapValue));
+    RegKey half;
+    EXPECT_FALSE(half.Open(s.root(), kMeasureNextKey));
 
     std::string set = "REGEDIT4\r\n\r\n[-" + m + "]\r\n\r\n";
     for (int i = 0; i < 20; ++i) {
