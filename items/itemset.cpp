@@ -256,6 +256,16 @@ bool ParseHex(const std::wstring& s, std::vector<uint8_t>* out) {
 
 bool Fits(const std::string& name) { return name.size() <= 255; }
 
+// The last character is a backslash of its own, not the second byte of 表.
+bool EndsInSeparator(const std::string& path) {
+    bool separator = false;
+    for (size_t i = 0; i < path.size(); ++i) {
+        separator = path[i] == '\\';
+        if (IsLeadByte932(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) ++i;
+    }
+    return separator;
+}
+
 // Why a path below "Measure" cannot be a key there, or null: every name
 // between backslashes (never a trail byte) non-empty and short enough.
 const char* BadKeyPath(const std::string& path) {
@@ -334,9 +344,7 @@ ItemSetFile ParseItemSet(const std::vector<uint8_t>& bytes, const std::string& r
             if (!ToAnsi(s.substr(remove ? 2 : 1, close - (remove ? 2 : 1)), &path))
                 return fail(number, "キーの名前を読めません。");
             // The editor takes a key with a trailing backslash as the key itself.
-            while (!path.empty() && path.back() == '\\' &&
-                   (path.size() < 2 || !IsLeadByte932(static_cast<unsigned char>(path[path.size() - 2]))))
-                path.pop_back();
+            while (EndsInSeparator(path)) path.pop_back();
             if (FoldName(path.substr(0, 5)) == "HKCU\\") path = "HKEY_CURRENT_USER\\" + path.substr(5);
             // Only the catalogue itself or keys below it.
             const std::string folded = FoldName(path);

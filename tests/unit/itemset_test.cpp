@@ -236,6 +236,11 @@ TEST(ItemSet, TheRegistryEditorsLenienciesAreAccepted) {
         EXPECT_EQ(Text(s, "Measure\\0001", ""), "default");
         DeleteKeyTree(s.root(), "Measure");
     }
+    // A key ending in 表 (0x95 0x5C) keeps its last byte.
+    ItemSetFile kanji = Parse(s, "REGEDIT4\r\n[" + m + "\\表]\r\n\"File\"=\"A.BNC\"\r\n\r\n");
+    ASSERT_TRUE(kanji.ok) << kanji.reason;
+    ASSERT_TRUE(ApplyItemSet(s.root(), kanji.changes));
+    EXPECT_EQ(Keys(s), "表=A.BNC");
     // A version 5 file: "\n" is a line break, UTF-16 text lands as code page 932.
     ItemSetFile v5 = ParseItemSet(
         Bytes(Utf16File(L"Windows Registry Editor Version 5.00\r\n\r\n[" +
