@@ -1,5 +1,7 @@
 #include "framework/regkey.h"
 
+#include <cstring>
+
 bool RegKey::Create(HKEY parent, const char* subkey, bool* created) {
     Close();
     DWORD disposition = 0;
@@ -81,6 +83,9 @@ std::vector<std::string> SubkeyNames(HKEY key) {
         // same for every index: going on would walk all 2^32 of them.
         if (rc == ERROR_MORE_DATA) continue;
         if (rc != ERROR_SUCCESS) break;
+        // A name the ANSI side cannot spell may come back empty; opened, it
+        // would be the key itself, and a walk down the tree would never end.
+        if (len == 0 || std::strlen(name) != len) continue;
         names.push_back(std::string(name, len));
     }
     return names;
@@ -93,7 +98,7 @@ bool DeleteKeyTree(HKEY parent, const char* subkey) {
     for (;;) {
         DWORD len = sizeof name;
         if (RegEnumKeyExA(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        if (!DeleteKeyTree(key, name)) break;
+        if (!name[0] || !DeleteKeyTree(key, name)) break;  // an empty name is the key itself
     }
     RegCloseKey(key);
     return RegDeleteKeyA(parent, subkey) == ERROR_SUCCESS;
