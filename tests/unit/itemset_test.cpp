@@ -120,14 +120,10 @@ TEST(ItemSet, ASecondLoadReplacesTheFirstAndFilesWithoutTheDeletionMerge) {
     Entry(a, "0001", "Y.BNC", 1);
     Entry(a, "0002", "Z.BNC", 1);
     Entry(b, "0000", "W.BNC", 1);
-    // Each written for its own key; read here as sets for s.
-    auto forS = [&](const ScratchKey& from) {
-        std::string t = ExportItemSet(from.root(), Name(s));
-        return t;
-    };
-    ASSERT_TRUE(Import(s, forS(a)));
+    // The catalogues of a and b, saved as sets for s.
+    ASSERT_TRUE(Import(s, ExportItemSet(a.root(), Name(s))));
     EXPECT_EQ(Keys(s), "0000=X.BNC 0001=Y.BNC 0002=Z.BNC");
-    ASSERT_TRUE(Import(s, forS(b)));
+    ASSERT_TRUE(Import(s, ExportItemSet(b.root(), Name(s))));
     EXPECT_EQ(Keys(s), "0000=W.BNC") << "one item on two buttons: the first set's entries stayed";
     const std::string m = Name(s) + "\\Measure";
     ASSERT_TRUE(Import(s, "REGEDIT4\r\n\r\n[" + m + "\\0002]\r\n\"File\"=\"V.BNC\"\r\n\r\n"));
