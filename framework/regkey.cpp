@@ -1,5 +1,7 @@
 #include "framework/regkey.h"
 
+#include <cstring>
+
 bool RegKey::Create(HKEY parent, const char* subkey, bool* created) {
     Close();
     DWORD disposition = 0;
@@ -76,8 +78,15 @@ std::vector<std::string> SubkeyNames(HKEY key) {
     for (DWORD i = 0;; ++i) {
         DWORD len = sizeof name;
         LONG rc = RegEnumKeyExA(key, i, name, &len, nullptr, nullptr, nullptr, nullptr);
-        if (rc == ERROR_NO_MORE_ITEMS) break;
-        if (rc == ERROR_SUCCESS) names.push_back(name);
+        // Only a name too long for the buffer is passed over. Any other
+        // error (the key deleted under us, a handle gone bad) answers the
+        // same for every index: going on would walk all 2^32 of them.
+        if (rc == ERROR_MORE_DATA) continue;
+        if (rc != ERROR_SUCCESS) break;
+        // A name the ANSI side cannot spell may come back empty; opened, it
+        // would be the key itself, and a walk down the tree would never end.
+        if (len == 0 || std::strlen(name) != len) continue;
+        names.push_back(std::string(name, len));
     }
     return names;
 }
@@ -89,7 +98,7 @@ bool DeleteKeyTree(HKEY parent, const char* subkey) {
     for (;;) {
         DWORD len = sizeof name;
         if (RegEnumKeyExA(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        if (!DeleteKeyTree(key, name)) break;
+        if (!name[0] || !DeleteKeyTree(key, name)) break;  // an empty name is the key itself
     }
     RegCloseKey(key);
     return RegDeleteKeyA(parent, subkey) == ERROR_SUCCESS;

@@ -40,8 +40,9 @@ private:
     HKEY m_key = nullptr;
 };
 
-// Names of a key's subkeys in enumeration order; one that cannot be read
-// is left out.
+// Names of a key's subkeys in enumeration order; one too long to read is
+// left out. Stops at the first other error, such as the key being deleted
+// by another program while it is walked.
 std::vector<std::string> SubkeyNames(HKEY key);
 
 // Removes a key with all its subkeys (RegDeleteKey alone refuses on NT).

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/regkey.h"
+#include "items/measuretree.h"
 
 namespace items {
 
@@ -47,50 +48,26 @@ bool FileExists(const std::string& path) {
     return true;
 }
 
-namespace {
-std::wstring Wide(const std::string& text) {
-    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (n <= 0) return std::wstring();
-    std::wstring w(n, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &w[0], n);
-    return w;
-}
-
-// Whole characters, not bytes: a double-byte character's second byte may
-// look like a lower-case letter.
-std::wstring UpperWide(const std::string& name) {
-    std::wstring w = Wide(name);
-    if (!w.empty()) CharUpperBuffW(&w[0], static_cast<DWORD>(w.size()));
-    return w;
-}
-
-void AddUpper(std::vector<std::wstring>* names, const wchar_t* name) {
-    std::wstring w(name);
-    if (w.empty()) return;
-    CharUpperBuffW(&w[0], static_cast<DWORD>(w.size()));
-    names->push_back(w);
-}
-}  // namespace
-
 DirectoryListing::DirectoryListing(const std::string& dir) {
-    std::wstring pattern = Wide(dir) + L"*";
-    WIN32_FIND_DATAW found;
-    HANDLE h = FindFirstFileW(pattern.c_str(), &found);
+    // The ANSI search: the wide one is a stub that fails on Windows 95.
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((dir + "*").c_str(), &found);
     if (h == INVALID_HANDLE_VALUE) return;
     do {
-        AddUpper(&m_names, found.cFileName);
-        AddUpper(&m_names, found.cAlternateFileName);
-    } while (FindNextFileW(h, &found));
+        if (found.cFileName[0]) m_names.push_back(FoldName(found.cFileName));
+        if (found.cAlternateFileName[0]) m_names.push_back(FoldName(found.cAlternateFileName));
+    } while (FindNextFileA(h, &found));
     FindClose(h);
     std::sort(m_names.begin(), m_names.end());
 }
 
 bool DirectoryListing::Contains(const std::string& name) const {
     if (name.find_first_of("*?<>\"") != std::string::npos) return false;
-    std::wstring w = UpperWide(name);
-    // A path loses its trailing dots and spaces before it is searched.
-    w.erase(w.find_last_not_of(L". ") + 1);
-    return !w.empty() && std::binary_search(m_names.begin(), m_names.end(), w);
+    // A path loses its trailing dots and spaces before it is searched
+    // (neither byte can be the second of a double-byte character).
+    std::string n = FoldName(name);
+    n.erase(n.find_last_not_of(". ") + 1);
+    return !n.empty() && std::binary_search(m_names.begin(), m_names.end(), n);
 }
 
 std::string WithExtension(const std::string& name, const char* ext3) {
@@ -130,14 +107,9 @@ std::vector<CatalogueEntry> ReadCatalogue(HKEY root, const std::string& programD
     RegKey measure;
     if (!measure.Open(root, kMeasureKey, KEY_READ)) return entries;
     DirectoryListing files(programDir);
-    for (DWORD index = 0;; ++index) {
-        char name[256];
-        DWORD len = sizeof name;
-        LONG rc = RegEnumKeyExA(measure.get(), index, name, &len, nullptr, nullptr, nullptr, nullptr);
-        if (rc == ERROR_NO_MORE_ITEMS) break;
-        if (rc != ERROR_SUCCESS) continue;
+    for (const std::string& name : SubkeyNames(measure.get())) {
         RegKey item;
-        if (!item.Open(measure.get(), name, KEY_READ)) continue;
+        if (!item.Open(measure.get(), name.c_str(), KEY_READ)) continue;
         CatalogueEntry e;
         if (!item.ReadText("File", &e.file)) continue;
         e.exists = IsPlainFileName(e.file) && files.Contains(e.file);

@@ -31,7 +31,7 @@ public:
     bool Contains(const std::string& name) const;
 
 private:
-    std::vector<std::wstring> m_names;  // upper case, sorted
+    std::vector<std::string> m_names;  // folded (FoldName), sorted
 };
 
 // name with its last three characters replaced (X.BNC -> X.MCR).

@@ -6,14 +6,11 @@
 
 #include "framework/regkey.h"
 #include "items/catalogue.h"
+#include "items/measuretree.h"
 
 namespace items {
 
-bool SameFileName(const std::string& a, const std::string& b) {
-    // Compares in the user's code page, so a double-byte character is one
-    // character and its second byte is never taken for a letter.
-    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_EQUAL;
-}
+bool SameFileName(const std::string& a, const std::string& b) { return FoldName(a) == FoldName(b); }
 
 std::vector<EditEntry> BuildEditList(HKEY root, const std::string& programDir,
                                      const std::function<void(const std::string&)>& missing) {
@@ -48,27 +45,23 @@ std::vector<EditEntry> BuildEditList(HKEY root, const std::string& programDir,
 }
 
 bool RewriteMeasure(HKEY root, const std::vector<EditEntry>& list) {
-    RegKey measure;
-    if (!measure.Open(root, kMeasureKey, KEY_ALL_ACCESS)) return false;
-    // Always index 0: every delete moves the rest down.
-    for (;;) {
-        char name[256];
-        DWORD len = sizeof name;
-        if (RegEnumKeyExA(measure.get(), 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        if (!DeleteKeyTree(measure.get(), name)) break;
+    {
+        RegKey measure;
+        if (!measure.Open(root, kMeasureKey, KEY_ALL_ACCESS)) return false;
     }
+    MeasureTree tree;
     for (size_t i = 0; i < list.size(); ++i) {
         char keyName[16];
         std::snprintf(keyName, sizeof keyName, "%04d", static_cast<int>(i));
-        RegKey item;
-        if (!item.Create(measure.get(), keyName)) continue;
         // The list's 128-byte text buffer, NUL-terminated inside it.
-        char file[kEditTextMax + 1] = {};
-        std::memcpy(file, list[i].file.data(), std::min(list[i].file.size(), kEditTextMax));
-        item.WriteBinaryAs(REG_SZ, "File", file, sizeof file);
-        item.WriteDword("Select", list[i].selected ? 1 : 0);
+        TreeValue file{"File", REG_SZ, std::vector<uint8_t>(kEditTextMax + 1, 0)};
+        std::memcpy(file.data.data(), list[i].file.data(), std::min(list[i].file.size(), kEditTextMax));
+        const DWORD select = list[i].selected ? 1 : 0;
+        const uint8_t* s = reinterpret_cast<const uint8_t*>(&select);
+        tree.SetValue(keyName, file);
+        tree.SetValue(keyName, TreeValue{"Select", REG_DWORD, std::vector<uint8_t>(s, s + 4)});
     }
-    return true;
+    return ReplaceMeasure(root, tree);
 }
 
 }  // namespace items

@@ -25,12 +25,13 @@ constexpr size_t kEditTextMax = 127;
 std::vector<EditEntry> BuildEditList(HKEY root, const std::string& programDir,
                                      const std::function<void(const std::string&)>& missing);
 
-// Module file names compare as the file system does: whole characters,
-// letter case ignored.
+// Module file names compare as the file system does: ASCII letters without
+// case, a double-byte character whole (its trail byte is never folded).
 bool SameFileName(const std::string& a, const std::string& b);
 
-// Replaces every subkey of "Measure" by the list, numbered "0000" upward.
-// False, and nothing written, when "Measure" cannot be opened.
+// Replaces every subkey of "Measure" by the list, numbered "0000" upward,
+// in one step a kill cannot split (ReplaceMeasure). False, and nothing
+// written, when "Measure" cannot be opened or the new one not written.
 bool RewriteMeasure(HKEY root, const std::vector<EditEntry>& list);
 
 }  // namespace items

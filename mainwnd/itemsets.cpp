@@ -25,20 +25,36 @@ bool ChooseFile(HWND owner, bool save, const char* title, char (&path)[MAX_PATH]
     return save ? GetSaveFileNameA(&ofn) != FALSE : GetOpenFileNameA(&ofn) != FALSE;
 }
 
-// The whole file, or false when it cannot be read or is too large to be one.
-bool ReadWhole(const char* path, std::vector<uint8_t>* bytes) {
+enum class Read { kDone, kFailed, kTooLarge };
+
+// The whole file, unless it cannot be read or is too large to be an item set.
+Read ReadWhole(const char* path, std::vector<uint8_t>* bytes) {
     HANDLE f = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    LARGE_INTEGER size{};
-    bool ok = GetFileSizeEx(f, &size) && size.QuadPart <= static_cast<LONGLONG>(items::kMaxItemSetFile);
-    if (ok) {
-        bytes->resize(static_cast<size_t>(size.QuadPart));
+    if (f == INVALID_HANDLE_VALUE) return Read::kFailed;
+    DWORD high = 0;
+    DWORD low = GetFileSize(f, &high);
+    Read result = Read::kDone;
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
+        result = Read::kFailed;
+    else if (high || low > items::kMaxItemSetFile)
+        result = Read::kTooLarge;
+    if (result == Read::kDone) {
+        bytes->resize(low);
         DWORD got = 0;
-        ok = bytes->empty() || (ReadFile(f, bytes->data(), static_cast<DWORD>(bytes->size()), &got, nullptr) &&
-                                got == bytes->size());
+        if (low && (!ReadFile(f, bytes->data(), low, &got, nullptr) || got != low)) result = Read::kFailed;
     }
     CloseHandle(f);
-    return ok;
+    return result;
+}
+
+std::string Refused(const char* path, const std::string& reason, int line) {
+    std::string where;
+    if (line > 0) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "(%d 行目)", line);
+        where = buf;
+    }
+    return std::string(path) + "\nは読み込みませんでした。\n" + reason + where;
 }
 }  // namespace
 
@@ -58,25 +74,29 @@ void CMainDlg::OnLoadItem(UINT) {
     char path[MAX_PATH];
     if (!ChooseFile(m_hWnd, false, "測定項目の呼び出し", path)) return;
     std::vector<uint8_t> bytes;
-    if (!ReadWhole(path, &bytes)) {
+    switch (ReadWhole(path, &bytes)) {
+    case Read::kFailed:
         MessageBox(std::string(path) + "\nを読み込めませんでした。", MB_ICONEXCLAMATION);
         return;
+    case Read::kTooLarge:
+        MessageBox(Refused(path, items::kItemSetTooLarge, 0), MB_ICONEXCLAMATION);
+        return;
+    case Read::kDone:
+        break;
     }
-    // Every line is checked before any is applied: a refused file changes nothing.
+    // Every line is checked, and the whole catalogue built, before the
+    // registry changes: a refused file changes nothing.
     items::ItemSetFile set = items::ParseItemSet(bytes, items::RootKeyName());
     if (!set.ok) {
-        std::string where;
-        if (set.line > 0) {
-            char buf[32];
-            std::snprintf(buf, sizeof buf, "(%d 行目)", set.line);
-            where = buf;
-        }
-        MessageBox(std::string(path) + "\nは読み込みませんでした。\n" + set.reason + where, MB_ICONEXCLAMATION);
+        MessageBox(Refused(path, set.reason, set.line), MB_ICONEXCLAMATION);
         return;
     }
-    if (!items::ApplyItemSet(m_hRootKey, set.changes))
-        MessageBox("測定項目の一部を書き込めませんでした。", MB_ICONEXCLAMATION);
+    const bool applied = items::ApplyItemSet(m_hRootKey, set.changes);
     AssignItemButtons(true);
     ShowOverallScore();
     if (m_options.displayMode == 0) ApplyLayout();
+    if (applied)
+        MessageBox(std::string(path) + "\nから測定項目を呼び出しました。", MB_ICONINFORMATION);
+    else
+        MessageBox("測定項目を書き込めませんでした。\n測定項目は変わっていません。", MB_ICONEXCLAMATION);
 }

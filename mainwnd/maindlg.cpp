@@ -4,6 +4,7 @@
 #include "framework/winapp.h"
 #include "items/catalogue.h"
 #include "items/itemeditdlg.h"
+#include "items/measuretree.h"
 #include "mainwnd/aboutdlg.h"
 #include "mainwnd/layout.h"
 #include "mainwnd/paint.h"
@@ -142,6 +143,7 @@ BOOL CMainDlg::OnInitDialog() {
                       MB_OK);
         AppHelp(m_hWnd, HELP_FINDER);
     }
+    items::RecoverMeasure(m_hRootKey);  // a catalogue replacement cut short
     // Also when a first start was cut short before its scan.
     if (!items::MeasureExists(m_hRootKey)) BuildMeasureTree();
     UpdateVersion();

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "items/measuretree.h"
 #include "scratch_key.h"
 #include "temp_dir.h"
 
@@ -95,6 +96,30 @@ TEST(DirectoryListing, FindsWhatAFileSearchOnTheNameFinds) {
     EXPECT_FALSE(listing.Contains("B.BNC"));
     EXPECT_FALSE(listing.Contains("A.BN"));
     EXPECT_FALSE(DirectoryListing(dir.path + "none\\").Contains("A.BNC"));
+}
+
+// The check uses the ANSI search and folds only whole characters: 表 and
+// ソ end in 0x5C, ポ in 0x7C, ャ (0x83 0x61) in what looks like an "a".
+TEST(DirectoryListing, TrailBytesAreNeitherSeparatorsNorLetters) {
+    TempDir dir;
+    for (const char* f : {"表.BNC", "ソフト.BNC", "ポ.BNC", "ア.BNC"}) dir.Write(f);
+    DirectoryListing listing(dir.path);
+    EXPECT_TRUE(listing.Contains("表.bnc"));
+    EXPECT_TRUE(listing.Contains("ソフト.BNC"));
+    EXPECT_TRUE(listing.Contains("ポ.BNC"));
+    EXPECT_TRUE(listing.Contains("ア.BNC"));
+    EXPECT_FALSE(listing.Contains("ャ.BNC")) << "its trail byte was folded to that of ア";
+    EXPECT_FALSE(listing.Contains("ヂ.BNC"));
+    EXPECT_EQ(FoldName("ャa表ｂ"), "ャA表Ｂ");
+    EXPECT_EQ(FoldName("ポ|"), "ポ|");
+    std::vector<CatalogueEntry> e;
+    ScratchKey s;
+    AddItem(s, "0000", "表.BNC", &kOn);
+    AddItem(s, "0001", "ャ.BNC", &kOn);
+    e = ReadCatalogue(s.root(), dir.path);
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_TRUE(e[0].exists);
+    EXPECT_FALSE(e[1].exists);
 }
 
 TEST(DirectoryListing, WildcardsNeverCountAsExisting) {

@@ -47,6 +47,41 @@ TEST(RegKeyTree, DeletesNestedKeys) {
 }
 
 namespace {
+struct Walk {
+    HKEY key;
+    size_t found = 99;
+};
+DWORD WINAPI WalkKey(void* p) {
+    Walk* w = static_cast<Walk*>(p);
+    w->found = SubkeyNames(w->key).size();
+    return 0;
+}
+}  // namespace
+
+// Another program deletes the key while it is walked: every index then
+// answers "key deleted", never "no more items". The walk must end.
+TEST(RegKeyTree, SubkeyListingEndsWhenTheKeyIsDeletedUnderIt) {
+    ScratchKey s;
+    for (const char* k : {"W\\0000", "W\\0001", "W\\0002"}) s.Sub(k);
+    RegKey walked;
+    ASSERT_TRUE(walked.Open(s.root(), "W"));
+    EXPECT_EQ(SubkeyNames(walked.get()).size(), 3u);
+    ASSERT_TRUE(DeleteKeyTree(s.root(), "W"));
+    char name[256];
+    DWORD len = sizeof name;
+    const LONG rc = RegEnumKeyExA(walked.get(), 5, name, &len, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_NE(rc, ERROR_NO_MORE_ITEMS) << "this platform does not show the case";
+    Walk walk{walked.get()};
+    HANDLE t = CreateThread(nullptr, 0, WalkKey, &walk, 0, nullptr);
+    ASSERT_TRUE(t);
+    const bool ended = WaitForSingleObject(t, 20000) == WAIT_OBJECT_0;
+    if (!ended) TerminateThread(t, 1);
+    CloseHandle(t);
+    EXPECT_TRUE(ended) << "the walk goes on over every 32-bit index";
+    EXPECT_EQ(walk.found, 0u);
+}
+
+namespace {
 
 INT_PTR CALLBACK PlainProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "items/catalogue.h"
+#include "items/measuretree.h"
 #include "scratch_key.h"
 #include "temp_dir.h"
 
@@ -127,4 +128,89 @@ TEST(ItemEditApply, ManyItemsKeepTheirOrderPastTen) {
     ASSERT_EQ(read.size(), 12u);
     EXPECT_EQ(read[0].file, "I11.BNC");
     EXPECT_TRUE(read[0].selected);
+}
+
+namespace {
+
+std::vector<EditEntry> Numbered(const char* prefix, int n, bool selected) {
+    std::vector<EditEntry> list;
+    for (int i = 0; i < n; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "%s%03d.BNC", prefix, i);
+        list.push_back(EditEntry{name, selected});
+    }
+    return list;
+}
+
+std::vector<std::string> Expected(const std::vector<EditEntry>& list) {
+    std::vector<std::string> keys;
+    for (size_t i = 0; i < list.size(); ++i) {
+        char key[8];
+        std::snprintf(key, sizeof key, "%04d", static_cast<int>(i));
+        keys.push_back(std::string(key) + ":" + list[i].file + "=" + (list[i].selected ? "1" : "0"));
+    }
+    return keys;
+}
+
+}  // namespace
+
+// The apply stopped dead (as by a kill) after every k-th registry change,
+// then the next start: the old catalogue or the new one, never a mix.
+TEST(ItemEditApply, AKillAtAnyStepLeavesTheOldCatalogueOrTheNew) {
+    ScratchKey s;
+    s.Sub("Measure");
+    const std::vector<EditEntry> before = Numbered("OLD", 200, true), after = Numbered("NEW", 200, false);
+    const std::vector<std::string> oldKeys = Expected(before), newKeys = Expected(after);
+    int old = 0, fresh = 0, mixed = 0, runs = 0;
+    for (int stop = 1;; stop += 23) {
+        ASSERT_TRUE(RewriteMeasure(s.root(), before));
+        StopReplaceAfterForTest(stop);
+        const bool finished = RewriteMeasure(s.root(), after);
+        StopReplaceAfterForTest(0);
+        RecoverMeasure(s.root());  // the next start
+        ++runs;
+        std::vector<std::string> keys = StoredKeys(s);
+        if (keys == oldKeys) ++old;
+        else if (keys == newKeys) ++fresh;
+        else {
+            ++mixed;
+            ADD_FAILURE() << "stopped after " << stop << ": " << keys.size() << " keys, first "
+                          << (keys.empty() ? "none" : keys.front());
+        }
+        if (finished) break;
+    }
+    std::printf("apply of 200 items stopped after every 23rd step (%d runs): %d old, %d new, %d mixed\n", runs, old,
+                fresh, mixed);
+    EXPECT_GT(old, 10);
+    EXPECT_GT(fresh, 10);
+    EXPECT_EQ(mixed, 0);
+}
+
+TEST(ItemEditApply, StartUpFinishesACompleteSiblingAndDropsAHalfBuiltOne) {
+    ScratchKey s;
+    s.Sub("Measure");
+    ASSERT_TRUE(RewriteMeasure(s.root(), {{"OLD.BNC", true}}));
+    // Half built, never marked complete: dropped, the old catalogue stays.
+    s.Sub((std::string(kMeasureNextKey) + "\\0000").c_str()).WriteText("File", "HALF.BNC");
+    RecoverMeasure(s.root());
+    EXPECT_EQ(StoredKeys(s), std::vector<std::string>{"0000:OLD.BNC=1"});
+    RegKey next;
+    EXPECT_FALSE(next.Open(s.root(), kMeasureNextKey));
+    // Complete and marked, "Measure" half rewritten: rolled forward.
+    {
+        RegKey item = s.Sub((std::string(kMeasureNextKey) + "\\0000").c_str());
+        item.WriteText("File", "NEW.BNC");
+        item.WriteDword("Select", 0);
+        s.Sub((std::string(kMeasureNextKey) + "\\0001").c_str()).WriteText("File", "TWO.BNC");
+    }
+    s.key.WriteDword(kMeasureSwapValue, 1);
+    DeleteKeyTree(s.root(), "Measure\\0000");
+    AddItem(s, "0005", "REMNANT.BNC", 1);
+    RecoverMeasure(s.root());
+    EXPECT_EQ(StoredKeys(s), (std::vector<std::string>{"0000:NEW.BNC=0", "0001:TWO.BNC=9"}));
+    EXPECT_FALSE(s.Has("", kMeasureSwapValue));
+    EXPECT_FALSE(next.Open(s.root(), kMeasureNextKey));
+    // Nothing to do: nothing changes.
+    RecoverMeasure(s.root());
+    EXPECT_EQ(StoredKeys(s).size(), 2u);
 }
