@@ -49,8 +49,9 @@ public:
     long Text(const char* format, const std::string& s) {
         if (cut_ || s.empty()) return out_.length;
         if (lines_ >= kMaxShownLines || ++runs_ > kMaxShownRuns) {
+            long end = out_.length;
             Cut();
-            return out_.length;
+            return end;
         }
         out_.rtf += format;
         size_t i = 0;

@@ -28,7 +28,7 @@ struct RichText {
     long length = 0;              // character positions of the whole text
 };
 
-// More text, lines or formatted runs than this are not shown; a note says
+// More text, lines or runs of text (the title one of them) than this are not shown; a note says
 // the rest is left out. Longer paragraphs are broken into lines of
 // kMaxLineChars. A rich edit (Wine's, at least) takes seconds to lay out
 // long paragraphs or many runs; a manual page has a few hundred runs.
