@@ -328,6 +328,21 @@ TEST_F(HelpTest, AHelpRequestMadeJustBeforeExitEndsWithTheProgram) {
     EXPECT_TRUE(Viewers().empty());
 }
 
+// A program that ends without closing its window (killed, crashed) takes its
+// help with it, though nobody asked the viewer to quit.
+TEST_F(HelpTest, TheViewerEndsWithAProgramThatDiesWithoutClosing) {
+    MarkNotFirstStart();
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(gui::Click(main, IDC_HELPFINDER));
+    HWND viewer = WaitViewer();
+    ASSERT_TRUE(viewer);
+    ASSERT_EQ(WaitTopic(viewer, "目次"), "目次");
+    ASSERT_TRUE(TerminateProcess(program_.process, 1));
+    EXPECT_TRUE(gui::WaitGone(viewer, 10000));
+    EXPECT_TRUE(WaitViewerProcesses(0)) << "the viewer outlived the program";
+}
+
 // Requests a few milliseconds apart start viewers at the same time; one of
 // them shows the help, the others hand over and end, round after round; and
 // the program's exit closes it.
