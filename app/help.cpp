@@ -38,7 +38,6 @@ std::string HelpViewerArgs(const std::string& helpPath, UINT command, const char
     return args;
 }
 
-
 void AppHelpFile(HWND owner, const std::string& helpPath, UINT command, const char* keyword) {
     (void)owner;
     if (command == HELP_QUIT) {
