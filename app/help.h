@@ -14,4 +14,6 @@ void AppHelpFile(HWND owner, const std::string& helpPath, UINT command, const ch
 // An item's help file: the item's file name with "HLP" for its last three characters.
 std::string ItemHelpPath(const std::string& programDir, const std::string& itemFile);
 // The viewer's command line for a request; "" for commands it does not take.
-std::string HelpViewerArgs(const std::string& helpPath, UINT command, const char* keyword);
+// `owner`: a handle of the program's process that the viewer inherits.
+std::string HelpViewerArgs(const std::string& helpPath, UINT command, const char* keyword,
+                           HANDLE owner = nullptr);

@@ -78,12 +78,15 @@ bool Parse(const uint8_t* data, size_t size, File* out) {
     uint32_t count;
     if (!r.U32(&count) || count == 0 || count > kMaxTopics) return false;
     std::vector<Topic> topics(count);
+    uint32_t allKeywords = 0;
     for (Topic& t : topics) {
         uint16_t keywords;
         if (!r.Str16(&t.title) || !r.U16(&keywords)) return false;
+        allKeywords += keywords;
+        if (allKeywords > kMaxKeywords) return false;
         t.keywords.resize(keywords);
         for (std::string& k : t.keywords)
-            if (!r.Str16(&k)) return false;
+            if (!r.Str16(&k) || k.empty()) return false;
         uint32_t bodySize;
         Reader body(nullptr, 0);
         if (!r.U32(&bodySize) || !r.Sub(bodySize, &body)) return false;

@@ -16,8 +16,11 @@
 namespace hlp {
 
 const char kMagic[8] = {'Z', 'B', 'H', 'L', 'P', 0x1A, 0x01, 0x00};
-// Caps that keep a hostile file from asking for huge allocations.
+// Caps that keep a hostile file from asking for huge allocations or from
+// filling the viewer's index for minutes (a Windows 95 list box holds at
+// most 32767 entries anyway).
 const uint32_t kMaxTopics = 4096;
+const uint32_t kMaxKeywords = 8192;  // in the whole file
 
 enum RunKind : uint8_t {
     kText = 1,     // plain text on the current line
@@ -43,7 +46,8 @@ struct File {
 };
 
 // False for anything malformed: short or long data, bad magic, unknown run
-// kinds, link targets past the last topic, no topics at all.
+// kinds, link targets past the last topic, no topics at all, an empty
+// keyword, more keywords than kMaxKeywords.
 bool Parse(const uint8_t* data, size_t size, File* out);
 std::vector<uint8_t> Write(const File& file);
 

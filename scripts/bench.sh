@@ -2,7 +2,8 @@
 # Builds and runs the program's benchmarks on a private Xvfb and prints their
 # figures: start-up time against notepad.exe, its growth from ten to 1000
 # catalogue entries, the harness overhead of a precise all-items run and one
-# full repaint of the main window in both display modes. scripts/module-bench.sh times the modules themselves.
+# full repaint of the main window in both display modes, and the help viewer
+# on hostile help files. scripts/module-bench.sh times the modules themselves.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -17,6 +18,7 @@ bench=$ZELBR_BUILD/cross/bench
     wine '$bench/startup_bench.exe' '$dist_win'
     wine '$bench/run_bench.exe' '$dist_win' '$testbin_win'
     wine '$bench/repaint_bench.exe' '$dist_win'
+    wine '$bench/help_bench.exe' '$dist_win'
     wine reg delete 'HKCU\\Software\\Orvane\\Travik\\zelBr' /f >/dev/null 2>&1
     [ -s /tmp/zelbr-bench-saved.reg ] && wine regedit /S 'Z:\\tmp\\zelbr-bench-saved.reg' >/dev/null 2>&1
     rm -f /tmp/zelbr-bench-saved.reg; true

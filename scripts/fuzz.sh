@@ -24,7 +24,7 @@ description)
 help)
     mkdir -p "$out/help-corpus" "$out/help-seeds"
     cp "$root"/build/cross/dist/*.HLP "$out/help-seeds/" 2>/dev/null || true
-    clang++ "${flags[@]}" "$root/fuzz/help_fuzz.cpp" "$root/help/hlpfile.cpp" -o "$out/help_fuzz"
+    clang++ "${flags[@]}" "$root/fuzz/help_fuzz.cpp" "$root/help/hlpfile.cpp" "$root/help/richtext.cpp" -o "$out/help_fuzz"
     seeds=("$out/help-seeds") ;;
 *)
     echo "unknown target $target (description or help)" >&2

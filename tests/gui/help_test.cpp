@@ -2,7 +2,11 @@
 // a time, opened at the contents or at the topic of a dialog's keyword, and
 // closed with the program.
 #include <richedit.h>
+#include <tlhelp32.h>
 
+#include <algorithm>
+
+#include "../../help/hlpfile.h"
 #include "../../help/protocol.h"
 #include "../../res/resource.h"
 #include "zelbr_fixture.h"
@@ -21,6 +25,23 @@ std::vector<HWND> Viewers() {
 HWND WaitViewer(DWORD timeoutMs = 10000) { return gui::WaitWindow(0, hlp::kViewerClass, nullptr, timeoutMs); }
 
 std::string Topic(HWND viewer) { return gui::ControlText(viewer, hlp::kIdTitle); }
+
+// Viewer processes, with a window or without one yet.
+int ViewerProcesses() {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE) return -1;
+    PROCESSENTRY32 pe = {};
+    pe.dwSize = sizeof pe;
+    int n = 0;
+    for (BOOL ok = Process32First(snap, &pe); ok; ok = Process32Next(snap, &pe))
+        if (lstrcmpiA(pe.szExeFile, hlp::kViewerExe) == 0) ++n;
+    CloseHandle(snap);
+    return n;
+}
+
+bool WaitViewerProcesses(int n, DWORD timeoutMs = 10000) {
+    return gui::WaitFor([&] { return ViewerProcesses() == n; }, timeoutMs, 50);
+}
 
 // The topic once the viewer shows `want` (or whatever it shows at the timeout).
 std::string WaitTopic(HWND viewer, const std::string& want) {
@@ -49,10 +70,61 @@ void ClickText(HWND viewer, LONG cp) {
     PostMessageA(text, WM_LBUTTONUP, 0, at);
 }
 
+// Pixels of one colour on line `line` of the text view's picture `shot`.
+int PixelsOnLine(HWND viewer, const gui::Image& shot, int line, COLORREF colour) {
+    HWND text = GetDlgItem(viewer, hlp::kIdText);
+    LRESULT first = SendMessageA(text, EM_LINEINDEX, line, 0);
+    LRESULT next = SendMessageA(text, EM_LINEINDEX, line + 1, 0);
+    if (first < 0 || next <= first) return 0;
+    int top = HIWORD(SendMessageA(text, EM_POSFROMCHAR, first, 0));
+    int bottom = HIWORD(SendMessageA(text, EM_POSFROMCHAR, next, 0));
+    int n = 0;
+    for (int y = std::max(0, top); y < std::min(bottom, shot.h); ++y)
+        for (int x = 0; x < shot.w; ++x) n += shot.At(x, y) == colour;
+    return n;
+}
+
+const COLORREF kNavy = RGB(0, 0, 128), kBlue = RGB(0, 0, 255), kBlack = RGB(0, 0, 0);
+
+// The manual's contents: the title and the group headings in navy, links in
+// blue. Every link line (blue) opens a topic of its own, the last one
+// "結果のコピーと保存", and back returns: link positions do not drift.
+void CheckContentsAndLinks(HWND viewer) {
+    ASSERT_EQ(WaitTopic(viewer, "目次"), "目次");
+    HWND text = GetDlgItem(viewer, hlp::kIdText);
+    RedrawWindow(viewer, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(200);
+    gui::Image shot = gui::Grab(text, true);
+    EXPECT_GT(PixelsOnLine(viewer, shot, 0, kNavy), 50) << "the title line";
+    EXPECT_GT(PixelsOnLine(viewer, shot, 1, kNavy), 50) << "the heading はじめにお読みください";
+    EXPECT_EQ(PixelsOnLine(viewer, shot, 2, kBlack), 0) << "the link はじめに";
+
+    std::vector<std::string> opened;
+    int lines = static_cast<int>(SendMessageA(text, EM_GETLINECOUNT, 0, 0));
+    for (int line = 1; line < lines; ++line) {
+        if (PixelsOnLine(viewer, shot, line, kBlue) < 30) continue;
+        SCOPED_TRACE(line);
+        ClickText(viewer, static_cast<LONG>(SendMessageA(text, EM_LINEINDEX, line, 0)));
+        EXPECT_TRUE(gui::WaitFor([&] { return Topic(viewer) != "目次"; }, 3000, 20)) << "a link that opens nothing";
+        opened.push_back(Topic(viewer));
+        if (Topic(viewer) == "目次") continue;
+        EXPECT_TRUE(gui::Click(viewer, hlp::kIdBack));
+        ASSERT_EQ(WaitTopic(viewer, "目次"), "目次");
+    }
+    EXPECT_EQ(opened.size(), 17u);  // the contents' links
+    ASSERT_FALSE(opened.empty());
+    EXPECT_EQ(opened.front(), "はじめに");
+    EXPECT_EQ(opened.back(), "結果のコピーと保存");
+    std::vector<std::string> distinct = opened;
+    std::sort(distinct.begin(), distinct.end());
+    EXPECT_EQ(std::unique(distinct.begin(), distinct.end()), distinct.end()) << "two links open one topic";
+}
+
 class HelpTest : public ZelbrTest {
 protected:
     void SetUp() override {
         ZelbrTest::SetUp();
+        SetEnvironmentVariableA("ZBHELP_RICHEDIT10", nullptr);
         CloseViewers();
         ASSERT_TRUE(gui::CopyInto(dir_, DistDir() + "ZBHELP.EXE"));
         ASSERT_TRUE(gui::CopyInto(dir_, DistDir() + "ZELBR.HLP"));
@@ -60,6 +132,13 @@ protected:
     void TearDown() override {
         ZelbrTest::TearDown();
         CloseViewers();
+        SetEnvironmentVariableA("ZBHELP_RICHEDIT10", nullptr);
+    }
+    // The viewer on the manual's contents, started as the program starts it.
+    gui::Program StartViewer(HWND* viewer) {
+        gui::Program p = gui::Start(dir_ + "ZBHELP.EXE", "", "\"" + dir_ + "ZELBR.HLP\"");
+        *viewer = p.ok() ? WaitViewer() : nullptr;
+        return p;
     }
 };
 
@@ -155,10 +234,10 @@ TEST_F(HelpTest, LinksShowTheirTopicBackReturnsAndTypingFiltersTheIndex) {
     ASSERT_TRUE(viewer);
     ASSERT_EQ(WaitTopic(viewer, "目次"), "目次");
     EXPECT_FALSE(gui::IsControlEnabled(viewer, hlp::kIdBack)) << "back with no history";
-
-    // Line 2 of the contents starts with the link "はじめに".
-    HWND text = GetDlgItem(viewer, hlp::kIdText);
-    ClickText(viewer, static_cast<LONG>(SendMessageA(text, EM_LINEINDEX, 2, 0)));
+    EXPECT_EQ(gui::ClassName(GetDlgItem(viewer, hlp::kIdText)), RICHEDIT_CLASSA) << "Rich Edit 2.0 where it is";
+    SaveShot(viewer, "help_contents_richedit20");
+    CheckContentsAndLinks(viewer);
+    ClickText(viewer, static_cast<LONG>(SendMessageA(GetDlgItem(viewer, hlp::kIdText), EM_LINEINDEX, 2, 0)));
     EXPECT_EQ(WaitTopic(viewer, "はじめに"), "はじめに");
     SaveShot(viewer, "help_topic");
     ASSERT_TRUE(gui::Click(viewer, hlp::kIdBack));
@@ -217,6 +296,138 @@ TEST_F(HelpTest, ItemHelpFileOpensInTheRunningViewer) {
     EXPECT_EQ(Viewers().size(), 1u);
     PostMessageA(viewer, WM_CLOSE, 0, 0);
     EXPECT_TRUE(gui::WaitExit(first, 10000));
+}
+
+// Windows 95 has no Rich Edit 2.0: the viewer shows the same page with Rich
+// Edit 1.0, headings and links included, and follows its links.
+TEST_F(HelpTest, WithOnlyRichEdit10TheViewerShowsHeadingsAndFollowsLinks) {
+    SetEnvironmentVariableA("ZBHELP_RICHEDIT10", "1");  // inherited by the viewer
+    HWND viewer = nullptr;
+    gui::Program p = StartViewer(&viewer);
+    ASSERT_TRUE(viewer);
+    EXPECT_EQ(gui::ClassName(GetDlgItem(viewer, hlp::kIdText)), RICHEDIT_CLASS10A);
+    ASSERT_EQ(WaitTopic(viewer, "目次"), "目次");
+    SaveShot(viewer, "help_contents_richedit10");
+    CheckContentsAndLinks(viewer);
+    ClickText(viewer, static_cast<LONG>(SendMessageA(GetDlgItem(viewer, hlp::kIdText), EM_LINEINDEX, 2, 0)));
+    EXPECT_EQ(WaitTopic(viewer, "はじめに"), "はじめに");
+    SaveShot(viewer, "help_topic_richedit10");
+    PostMessageA(viewer, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(gui::WaitExit(p, 10000));
+}
+
+// Help asked for and the program closed at once: the viewer, still starting
+// when the program tells help to quit, ends too.
+TEST_F(HelpTest, AHelpRequestMadeJustBeforeExitEndsWithTheProgram) {
+    MarkNotFirstStart();
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(gui::Click(main, IDC_HELPFINDER));
+    CloseMain(main);  // queued right behind the request
+    EXPECT_TRUE(WaitViewerProcesses(0)) << ViewerProcesses() << " viewer(s) outlived the program";
+    EXPECT_TRUE(Viewers().empty());
+}
+
+// A program that ends without closing its window (killed, crashed) takes its
+// help with it, though nobody asked the viewer to quit.
+TEST_F(HelpTest, TheViewerEndsWithAProgramThatDiesWithoutClosing) {
+    MarkNotFirstStart();
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(gui::Click(main, IDC_HELPFINDER));
+    HWND viewer = WaitViewer();
+    ASSERT_TRUE(viewer);
+    ASSERT_EQ(WaitTopic(viewer, "目次"), "目次");
+    ASSERT_TRUE(TerminateProcess(program_.process, 1));
+    EXPECT_TRUE(gui::WaitGone(viewer, 10000));
+    EXPECT_TRUE(WaitViewerProcesses(0)) << "the viewer outlived the program";
+}
+
+// Requests a few milliseconds apart start viewers at the same time; one of
+// them shows the help, the others hand over and end, round after round; and
+// the program's exit closes it.
+TEST_F(HelpTest, RequestsMadeTogetherOpenOneViewer) {
+    MarkNotFirstStart();
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        for (int i = 0; i < 3; ++i) ASSERT_TRUE(gui::Click(main, IDC_HELPFINDER));
+        HWND viewer = WaitViewer();
+        ASSERT_TRUE(viewer);
+        EXPECT_EQ(WaitTopic(viewer, "目次"), "目次");
+        EXPECT_TRUE(WaitViewerProcesses(1)) << ViewerProcesses() << " viewers";
+        Sleep(300);
+        EXPECT_EQ(Viewers().size(), 1u);
+        if (round == 3) break;
+        PostMessageA(viewer, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitViewerProcesses(0));
+    }
+    CloseMain(main);
+    EXPECT_TRUE(WaitViewerProcesses(0)) << "the viewer outlived the program";
+}
+
+hlp::File OneTopic(const std::string& title) {
+    hlp::File f;
+    f.topics.resize(1);
+    f.topics[0].title = title;
+    f.topics[0].keywords = {"k"};
+    return f;
+}
+
+// Help files that froze the viewer for a minute: far too many runs for a
+// page is shown cut short with a note, far too many keywords is refused;
+// either way the viewer answers and ends with the program.
+TEST_F(HelpTest, HostileHelpFilesAreCutShortOrRefusedAndTheViewerEndsWithTheProgram) {
+    hlp::File runs = OneTopic("runs");
+    for (int i = 0; i < 10000; ++i) {
+        runs.topics[0].runs.push_back({hlp::kText, 0, "本文"});
+        runs.topics[0].runs.push_back({hlp::kLink, 0, "リンク"});
+        runs.topics[0].runs.push_back({hlp::kHeading, 0, "見出し"});
+    }
+    // 4 MB of keywords of no letters: 32 topics of 65535 each.
+    std::string empty(hlp::kMagic, sizeof hlp::kMagic);
+    empty += std::string("\x20\0\0\0", 4);
+    for (int t = 0; t < 32; ++t) empty += std::string("\x01\0T\xFF\xFF", 5) + std::string(2 * 0xFFFF + 4, '\0');
+    hlp::File index = OneTopic("index");
+    index.topics[0].keywords.assign(hlp::kMaxKeywords + 1, "k");
+    auto bytes = [](const hlp::File& f) {
+        std::vector<uint8_t> b = hlp::Write(f);
+        return std::string(b.begin(), b.end());
+    };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string topic;
+    };
+    const Case cases[] = {
+        {"30000 runs", bytes(runs), "runs"},
+        {"4 MB of empty keywords", empty, "ヘルプファイルを開けません"},
+        {"8193 keywords", bytes(index), "ヘルプファイルを開けません"},
+    };
+    MarkNotFirstStart();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFileBytes(dir_ + "ZELBR.HLP", c.bytes);
+        HWND main = StartMain();
+        ASSERT_TRUE(main);
+        ASSERT_TRUE(gui::Click(main, IDC_HELPFINDER));
+        HWND viewer = WaitViewer();
+        ASSERT_TRUE(viewer);
+        EXPECT_EQ(WaitTopic(viewer, c.topic), c.topic);
+        DWORD_PTR ignored;
+        EXPECT_TRUE(SendMessageTimeoutA(viewer, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored));
+        if (c.topic == "runs") {
+            // 80000 characters would take over a thousand lines.
+            LRESULT lines = SendMessageA(GetDlgItem(viewer, hlp::kIdText), EM_GETLINECOUNT, 0, 0);
+            EXPECT_GT(lines, 20);
+            EXPECT_LT(lines, 200) << "the page is not cut short";
+            SaveShot(viewer, "help_hostile_runs");
+        }
+        CloseMain(main);
+        EXPECT_TRUE(gui::WaitGone(viewer, 10000)) << "the viewer outlived the program";
+        EXPECT_TRUE(WaitViewerProcesses(0));
+    }
 }
 
 }  // namespace

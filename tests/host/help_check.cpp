@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "help/hlpfile.h"
+#include "help/richtext.h"
 
 namespace {
 
@@ -135,6 +136,90 @@ void ReaderRejectsHostileBytes() {
     CHECK(Parse(patched(body + 5 + 1 + 1, 0), &back));   // link to topic 0 is fine
 }
 
+void CapsKeywords() {
+    hlp::File f;
+    f.topics.resize(2);
+    f.topics[0].keywords.assign(hlp::kMaxKeywords / 2, "k");
+    f.topics[1].keywords.assign(hlp::kMaxKeywords - hlp::kMaxKeywords / 2, "k");
+    hlp::File back;
+    CHECK(Parse(hlp::Write(f), &back));  // the most a file may have, over two topics
+    f.topics[1].keywords.push_back("k");
+    CHECK(!Parse(hlp::Write(f), &back));
+    f.topics[1].keywords.assign(1, "");
+    CHECK(!Parse(hlp::Write(f), &back));  // a keyword of no letters
+}
+
+size_t Count(const std::string& s, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1)) ++n;
+    return n;
+}
+
+const char kCutNoteRtf[] = "\\'81\\'69\\'88\\'c8";  // the start of （以下省略）
+
+// The RTF a topic streams in: escapes, formats, and link positions as the
+// control counts them, for Rich Edit 2.0 and 1.0 counting.
+void WritesTopicRtf() {
+    std::vector<hlp::Run> runs = {
+        {hlp::kText, 0, "a b\\{}\x83\x5c"},  // ソ ends in a backslash byte
+        {hlp::kLink, 1, "\x82\xa0"},          // あ
+        {hlp::kLineEnd, 0, ""},
+        {hlp::kHeading, 0, "\x82\x0a\xff"},  // no trail byte, a byte that is no character
+        {hlp::kLink, 2, "x"},
+    };
+    for (int w : {1, 2}) {
+        hlp::TextMetrics m;
+        m.dbcsWidth = m.lineEndWidth = w;
+        hlp::RichText rt = hlp::TopicRtf("T", runs, m);
+        CHECK(rt.rtf.find("{\\rtf1\\ansi\\ansicpg932") == 0);
+        CHECK(rt.rtf.find("{\\f0\\fs30\\b\\cf2 T}\\par") != std::string::npos);  // title
+        CHECK(rt.rtf.find("{\\f0\\fs20\\cf1 a\\~b\\\\\\{\\}\\'83\\'5c}") != std::string::npos);
+        CHECK(rt.rtf.find("{\\f0\\fs20\\ul\\cf3 \\'82\\'a0}\\par") != std::string::npos);
+        CHECK(rt.rtf.find("{\\f0\\fs24\\b\\cf2 ???}") != std::string::npos);
+        // T, line end, a b\{} and ソ (6 + 1 double-byte), あ, line end, ???, x.
+        long link1 = 1 + w + 6 + w;
+        CHECK(rt.links.size() == 2);
+        if (rt.links.size() == 2) {
+            CHECK(rt.links[0].first == link1 && rt.links[0].last == link1 + w && rt.links[0].target == 1);
+            long link2 = link1 + w + w + 3;
+            CHECK(rt.links[1].first == link2 && rt.links[1].last == link2 + 1 && rt.links[1].target == 2);
+            CHECK(rt.length == link2 + 1);
+        }
+        CHECK(rt.rtf.find(kCutNoteRtf) == std::string::npos);
+    }
+}
+
+// Far too much for one page is cut short with a note, and long paragraphs
+// are broken into lines.
+void CutsTopicsShort() {
+    hlp::TextMetrics m;
+    hlp::RichText rt = hlp::TopicRtf("T", {{hlp::kText, 0, std::string(hlp::kMaxShownChars + 10, 'a')}}, m);
+    CHECK(rt.rtf.find(kCutNoteRtf) != std::string::npos);
+    CHECK(rt.length - 1 - 6 == hlp::kMaxShownChars);  // and the note's line end and 6 characters
+    // The title's line end, the breaks, the note's line end.
+    CHECK(Count(rt.rtf, "\\par\n") == size_t(1 + (hlp::kMaxShownChars - 2 - 1) / hlp::kMaxLineChars + 1));
+
+    rt = hlp::TopicRtf("T", {{hlp::kText, 0, std::string(hlp::kMaxLineChars, 'a')}}, m);
+    CHECK(Count(rt.rtf, "\\par\n") == 1);  // a line just as long as allowed stays whole
+    rt = hlp::TopicRtf("T", {{hlp::kText, 0, std::string(hlp::kMaxLineChars + 1, 'a')}}, m);
+    CHECK(Count(rt.rtf, "\\par\n") == 2);
+
+    // The title is one of the runs shown.
+    std::vector<hlp::Run> links(hlp::kMaxShownRuns, {hlp::kLink, 0, "L"});
+    rt = hlp::TopicRtf("T", links, m);
+    CHECK(rt.links.size() == size_t(hlp::kMaxShownRuns - 1));
+    CHECK(rt.rtf.find(kCutNoteRtf) != std::string::npos);
+    links.pop_back();
+    CHECK(hlp::TopicRtf("T", links, m).rtf.find(kCutNoteRtf) == std::string::npos);
+
+    std::vector<hlp::Run> lines(hlp::kMaxShownLines + 5, {hlp::kLineEnd, 0, ""});
+    rt = hlp::TopicRtf("T", lines, m);
+    CHECK(Count(rt.rtf, "\\par\n") == size_t(hlp::kMaxShownLines));
+    CHECK(rt.rtf.find(kCutNoteRtf) == std::string::npos);  // only line ends were left out
+    lines.push_back({hlp::kText, 0, "t"});
+    CHECK(hlp::TopicRtf("T", lines, m).rtf.find(kCutNoteRtf) != std::string::npos);
+}
+
 void FindsByPartialKey() {
     hlp::File f;
     f.topics.resize(3);
@@ -188,6 +273,9 @@ int main(int argc, char** argv) {
     RejectsBrokenSources();
     ReaderRejectsHostileBytes();
     FindsByPartialKey();
+    CapsKeywords();
+    WritesTopicRtf();
+    CutsTopicsShort();
     ShippedFiles(argv[3], std::vector<std::string>(argv + 4, argv + argc));
     if (g_failures) std::fprintf(stderr, "%d check(s) failed\n", g_failures);
     return g_failures ? 1 : 0;

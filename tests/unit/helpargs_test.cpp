@@ -13,6 +13,12 @@ TEST(HelpRequest, CommandLineNamesTheFileAndThePartialKey) {
     EXPECT_EQ(HelpViewerArgs("C:\\P\\ZELBR.HLP", HELP_PARTIALKEY, "a\"b"), "");
     EXPECT_EQ(HelpViewerArgs("", HELP_FINDER, nullptr), "");
     EXPECT_EQ(HelpViewerArgs("C:\\P\\ZELBR.HLP", HELP_QUIT, nullptr), "");
+    // The program's handle goes last, after the key, as a decimal number.
+    EXPECT_EQ(HelpViewerArgs("C:\\P\\ZELBR.HLP", HELP_PARTIALKEY, "警告", reinterpret_cast<HANDLE>(0x1a4)),
+              "\"C:\\P\\ZELBR.HLP\" -key \"警告\" -owner 420");
+    EXPECT_EQ(HelpViewerArgs("C:\\P\\ZELBR.HLP", HELP_FINDER, nullptr, reinterpret_cast<HANDLE>(8)),
+              "\"C:\\P\\ZELBR.HLP\" -owner 8");
+    EXPECT_EQ(HelpViewerArgs("C:\\P\\ZELBR.HLP", HELP_QUIT, nullptr, reinterpret_cast<HANDLE>(8)), "");
 }
 
 TEST(HelpRequest, ItemHelpFileReplacesTheLastThreeCharacters) {
