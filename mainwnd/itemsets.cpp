@@ -7,6 +7,7 @@
 
 #include "items/itemset.h"
 #include "mainwnd/maindlg.h"
+#include "mainwnd/savechoice.h"
 
 namespace {
 const char kFilter[] = "ﾚｼﾞｽﾄﾘ ﾌｧｲﾙ(*.REG)\0*.REG\0";
@@ -29,10 +30,11 @@ bool ChooseFile(HWND owner, bool save, const char* title, char (&path)[MAX_PATH]
 bool ReadWhole(const char* path, std::vector<uint8_t>* bytes) {
     HANDLE f = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
-    LARGE_INTEGER size{};
-    bool ok = GetFileSizeEx(f, &size) && size.QuadPart <= static_cast<LONGLONG>(items::kMaxItemSetFile);
+    DWORD high = 0;
+    DWORD size = GetFileSize(f, &high);
+    bool ok = size != INVALID_FILE_SIZE && high == 0 && size <= items::kMaxItemSetFile;
     if (ok) {
-        bytes->resize(static_cast<size_t>(size.QuadPart));
+        bytes->resize(size);
         DWORD got = 0;
         ok = bytes->empty() || (ReadFile(f, bytes->data(), static_cast<DWORD>(bytes->size()), &got, nullptr) &&
                                 got == bytes->size());
@@ -44,7 +46,11 @@ bool ReadWhole(const char* path, std::vector<uint8_t>* bytes) {
 
 void CMainDlg::OnSaveItem(UINT) {
     char path[MAX_PATH];
-    if (!ChooseFile(m_hWnd, true, "測定項目の保存", path)) return;
+    if (!ChooseFile(m_hWnd, true, "測定項目の保存", path)) {
+        const std::string refusal = SaveDialogRefusal();
+        if (!refusal.empty()) MessageBox(refusal, MB_ICONEXCLAMATION);
+        return;
+    }
     const std::string text = items::ExportItemSet(m_hRootKey, items::RootKeyName());
     HANDLE f = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;

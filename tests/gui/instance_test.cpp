@@ -126,3 +126,37 @@ TEST_F(RegistryFailureTest, SettingsKeyThatCannotBeCreatedStopsTheStart) {
     ExpectFatal("IniMenberVariable() 正常にレジストリの操作ができません。\nアプリケーション ベンチマークの起動を中止します。");
     EXPECT_FALSE(gui::RegKeyExists(kIni));
 }
+
+// Two copies started at the same moment, again and again: one main window
+// each time, and the other copy ends as a second copy does.
+TEST_F(ZelbrTest, CopiesStartedTogetherShowOneWindow) {
+    MarkNotFirstStart();
+    const int kRounds = 12;
+    int twoWindows = 0, noWindow = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        gui::Program first = gui::Start(dir_ + "ZELBR.EXE");
+        gui::Program second = gui::Start(dir_ + "ZELBR.EXE");
+        ASSERT_TRUE(first.ok() && second.ok());
+        gui::Program* both[2] = {&first, &second};
+        // One of them ends by itself; the other shows the main window.
+        gui::Program* ended = nullptr;
+        ASSERT_TRUE(gui::WaitFor([&] {
+            for (gui::Program* p : both)
+                if (WaitForSingleObject(p->process, 0) == WAIT_OBJECT_0) ended = p;
+            return ended != nullptr;
+        }, 20000)) << "round " << round << ": neither copy ended";
+        gui::Program* running = ended == &first ? &second : &first;
+        HWND main = gui::WaitWindow(running->pid, "#32770", kTitle, 15000);
+        if (!main) ++noWindow;
+        Sleep(300);
+        if (WaitForSingleObject(ended->process, 0) != WAIT_OBJECT_0 || !gui::TopWindows(ended->pid).empty())
+            ++twoWindows;
+        if (main) {
+            WaitForInputIdle(running->process, 5000);
+            gui::Click(main, IDOK);
+            EXPECT_TRUE(gui::WaitExit(*running, 10000)) << "round " << round;
+        }
+    }
+    EXPECT_EQ(twoWindows, 0) << "of " << kRounds << " rounds";
+    EXPECT_EQ(noWindow, 0) << "of " << kRounds << " rounds";
+}

@@ -15,6 +15,16 @@ const char kAbortedNotice[] = "測定を中止しました。";
 // Flag bits: run-number message 0x02, start confirmation 0x04.
 const BYTE kNoPrompts = 0x00;
 
+// The priority of the thread that owns the window, as the scheduler holds it.
+int UiThreadPriority(HWND window) {
+    DWORD tid = GetWindowThreadProcessId(window, nullptr);
+    HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, tid);
+    if (!thread) return THREAD_PRIORITY_ERROR_RETURN;
+    int priority = GetThreadPriority(thread);
+    CloseHandle(thread);
+    return priority;
+}
+
 }  // namespace
 
 // One item, T1, whose test module behaves as told, started from its button.
@@ -106,12 +116,15 @@ TEST_F(ZelbrTest, SingleItemSimpleRunAfterConfirmation) {
 TEST_F(ZelbrTest, DecliningTheConfirmationStartsNothing) {
     AddModule("T1");
     AddCatalogue(0, "T1.BNC");
-    Settings(1, 0x04);
+    Settings(10, 0x04);
     HWND main = StartMain();
     ASSERT_TRUE(main);
     ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
     HWND confirm = WaitDialog("ZELBR");
     ASSERT_TRUE(confirm);
+    EXPECT_NE(gui::ControlText(confirm, IDC_CONFIRM_TEXT).find("精密測定モードで測定を開始します。よろしいですか？"),
+              std::string::npos)
+        << "the dialog names the stored run count";
     gui::PressKey(confirm, VK_ESCAPE);
     EXPECT_TRUE(gui::WaitGone(confirm));
     Sleep(300);
@@ -447,6 +460,11 @@ TEST_F(RunTest, ModuleDeafToAnAbortIsEndedWithTheApplicationItStarted) {
     ASSERT_TRUE(childProcess);
     gui::SysCommand(main, SC_CLOSE);
     EXPECT_EQ(AnswerBox(), kAbortNotice);
+    // Waiting for a module that ignores the request, the program stays out
+    // of its way.
+    EXPECT_TRUE(gui::WaitFor([&] { return GetPriorityClass(program_.process) == IDLE_PRIORITY_CLASS; }, 3000));
+    EXPECT_EQ(UiThreadPriority(main), THREAD_PRIORITY_IDLE);
+    EXPECT_TRUE(IsIconic(main));
     HWND box = gui::WaitMessageBox(program_.pid, 30000);
     ASSERT_TRUE(box);
     std::string text = gui::MessageBoxText(box);
@@ -458,5 +476,67 @@ TEST_F(RunTest, ModuleDeafToAnAbortIsEndedWithTheApplicationItStarted) {
         << "the application it started still runs";
     CloseHandle(childProcess);
     EXPECT_EQ(GetPriorityClass(program_.process), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+    EXPECT_EQ(UiThreadPriority(main), THREAD_PRIORITY_NORMAL);
+    CloseMain(main);
+}
+
+namespace {
+// Where the display says the pointer is, past Wine's 100 ms of trusting the
+// position it was last told.
+POINT PointerNow() {
+    Sleep(150);
+    POINT p{-1, -1};
+    GetCursorPos(&p);
+    return p;
+}
+bool PointerAt(int x, int y) {
+    POINT p = PointerNow();
+    return p.x == x && p.y == y;
+}
+}  // namespace
+
+TEST_F(ZelbrTest, CursorIsParkedDuringTheRunAndPutBackAfterwards) {
+    GetDesktopWindow();  // the display exists before the pointer is moved
+    if (!SetCursorPos(123, 234) || !PointerAt(123, 234)) {
+        POINT p = PointerNow();
+        GTEST_SKIP() << "this display does not let the test process move the pointer and read it back (set 123,234, "
+                     << "read " << p.x << "," << p.y << ")";
+    }
+    AddModule("T1", "wait", 1000, 1000, 1500);
+    AddModule("T2");
+    AddCatalogue(0, "T1.BNC");
+    AddCatalogue(1, "T2.BNC");
+    Settings(1, 0x04);  // start confirmation only
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    const int right = GetSystemMetrics(SM_CXSCREEN) - 1, bottom = GetSystemMetrics(SM_CYSCREEN) - 1;
+
+    // One item, confirmed.
+    ASSERT_TRUE(SetCursorPos(123, 234));
+    ASSERT_TRUE(PointerAt(123, 234));
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    HWND confirm = WaitDialog("ZELBR");
+    ASSERT_TRUE(confirm);
+    gui::Click(confirm, IDOK);
+    ASSERT_TRUE(WaitIconic(main));
+    EXPECT_TRUE(gui::WaitFor([&] { return PointerAt(right, bottom); }, 1000)) << "parked while the module runs";
+    ASSERT_TRUE(WaitRestored(main));
+    POINT after = PointerNow();
+    EXPECT_EQ(after.x, 123);
+    EXPECT_EQ(after.y, 234);
+
+    // All items: two modules one after the other, then back again.
+    ASSERT_TRUE(SetCursorPos(321, 111));
+    ASSERT_TRUE(PointerAt(321, 111));
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST));
+    confirm = WaitDialog("ZELBR");
+    ASSERT_TRUE(confirm);
+    gui::Click(confirm, IDOK);
+    ASSERT_TRUE(WaitIconic(main));
+    ASSERT_TRUE(gui::WaitFor([&] { return Launches("T2") == "0"; }, 15000));
+    ASSERT_TRUE(WaitRestored(main));
+    after = PointerNow();
+    EXPECT_EQ(after.x, 321);
+    EXPECT_EQ(after.y, 111);
     CloseMain(main);
 }
