@@ -465,6 +465,10 @@ TEST_F(RunTest, ModuleDeafToAnAbortIsEndedWithTheApplicationItStarted) {
     EXPECT_TRUE(gui::WaitFor([&] { return GetPriorityClass(program_.process) == IDLE_PRIORITY_CLASS; }, 3000));
     EXPECT_EQ(UiThreadPriority(main), THREAD_PRIORITY_IDLE);
     EXPECT_TRUE(IsIconic(main));
+    // Meanwhile a system command is a command again: restore from the task bar.
+    gui::SysCommand(main, SC_RESTORE);
+    EXPECT_TRUE(WaitRestored(main, 5000)) << "restore while waiting for the module";
+    EXPECT_EQ(GetPriorityClass(program_.process), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
     HWND box = gui::WaitMessageBox(program_.pid, 30000);
     ASSERT_TRUE(box);
     std::string text = gui::MessageBoxText(box);
@@ -538,5 +542,72 @@ TEST_F(ZelbrTest, CursorIsParkedDuringTheRunAndPutBackAfterwards) {
     after = PointerNow();
     EXPECT_EQ(after.x, 321);
     EXPECT_EQ(after.y, 111);
+    CloseMain(main);
+}
+
+namespace {
+// A window of the test's own, over part of the screen, that takes its mouse
+// input as any program would.
+struct Backdrop {
+    HWND hwnd = nullptr;
+    explicit Backdrop(const RECT& r) {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "ZelbrTestBackdrop";
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+        RegisterClassA(&wc);
+        hwnd = CreateWindowExA(0, wc.lpszClassName, "backdrop", WS_POPUP | WS_VISIBLE, r.left, r.top,
+                               r.right - r.left, r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
+        Pump(200);
+    }
+    ~Backdrop() {
+        if (hwnd) DestroyWindow(hwnd);
+    }
+    static void Pump(DWORD ms) {
+        DWORD start = GetTickCount();
+        do {
+            MSG m;
+            while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+            Sleep(5);
+        } while (GetTickCount() - start < ms);
+    }
+};
+}  // namespace
+
+// Another program's window lies under the saved position: when the main
+// window goes down the pointer enters it, and that program tells the window
+// system the pointer is there, after the pointer has been parked. The
+// restore must not be taken for a move to where the pointer already is.
+TEST_F(ZelbrTest, CursorGoesBackWhenAnotherWindowLiesUnderItsPlace) {
+    GetDesktopWindow();
+    if (!SetCursorPos(50, 50) || !PointerAt(50, 50))
+        GTEST_SKIP() << "this display does not let the test process move the pointer and read it back";
+    AddModule("T1", "wait", 1000, 1000, 1500);
+    AddCatalogue(0, "T1.BNC");
+    Settings(1, 0x00);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    RECT r;
+    GetWindowRect(main, &r);
+    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    // Below the main window, clear of the parking pixel.
+    RECT under{r.left, r.top, r.right, r.bottom};
+    Backdrop backdrop(under);
+    SetWindowPos(backdrop.hwnd, main, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    Backdrop::Pump(200);
+    ASSERT_TRUE(SetCursorPos(x, y));
+    Backdrop::Pump(200);
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    DWORD start = GetTickCount();
+    while (!IsIconic(main) && GetTickCount() - start < 10000) Backdrop::Pump(10);
+    ASSERT_TRUE(IsIconic(main));
+    start = GetTickCount();
+    while (IsIconic(main) && GetTickCount() - start < 30000) Backdrop::Pump(10);
+    ASSERT_FALSE(IsIconic(main));
+    Backdrop::Pump(300);
+    POINT after = PointerNow();
+    EXPECT_EQ(after.x, x);
+    EXPECT_EQ(after.y, y);
     CloseMain(main);
 }
