@@ -611,3 +611,40 @@ TEST_F(ZelbrTest, CursorGoesBackWhenAnotherWindowLiesUnderItsPlace) {
     EXPECT_EQ(after.y, y);
     CloseMain(main);
 }
+
+// The announcement puts the pointer on its OK button, where a user would
+// look; OK parks it again for the next run, "測定中止" leaves it there until
+// the measurement ends and the pointer goes back.
+TEST_F(RunTest, AnnouncementTakesThePointerToItsOkAndParksItOnOk) {
+    GetDesktopWindow();
+    if (!SetCursorPos(200, 100) || !PointerAt(200, 100))
+        GTEST_SKIP() << "this display does not let the test process move the pointer and read it back";
+    const int right = GetSystemMetrics(SM_CXSCREEN) - 1, bottom = GetSystemMetrics(SM_CYSCREEN) - 1;
+    HWND main = nullptr;
+    HWND dlg = StartPreciseRun(&main);
+    ASSERT_TRUE(dlg);
+    auto okCentre = [](HWND d) {
+        RECT r{};
+        GetWindowRect(GetDlgItem(d, IDOK), &r);
+        return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    };
+    POINT ok = okCentre(dlg);
+    EXPECT_TRUE(gui::WaitFor([&] { return PointerAt(ok.x, ok.y); }, 2000)) << "the pointer is not on OK";
+    gui::Click(dlg, IDOK);
+    ASSERT_TRUE(gui::WaitGone(dlg));
+    EXPECT_TRUE(PointerAt(right, bottom)) << "OK parks the pointer for the next run";
+
+    dlg = WaitDialog(kRunCountCaption);
+    ASSERT_TRUE(dlg);
+    ok = okCentre(dlg);
+    ASSERT_TRUE(gui::WaitFor([&] { return PointerAt(ok.x, ok.y); }, 2000));
+    gui::Click(dlg, IDCANCEL);
+    HWND box = gui::WaitMessageBox(program_.pid, 10000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(gui::MessageBoxText(box), kAbortNotice);
+    EXPECT_TRUE(PointerAt(ok.x, ok.y)) << "stopping does not move the pointer";
+    gui::Answer(box, IDOK);
+    ASSERT_TRUE(WaitRestored(main));
+    EXPECT_TRUE(gui::WaitFor([&] { return PointerAt(200, 100); }, 2000)) << "back where it was";
+    CloseMain(main);
+}
