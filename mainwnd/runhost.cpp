@@ -41,14 +41,7 @@ void CMainDlg::Minimise() { CloseWindow(m_hWnd); }
 void CMainDlg::Restore() { OpenIcon(m_hWnd); }
 void CMainDlg::SaveCursor() { GetCursorPos(&m_savedCursor); }
 void CMainDlg::ParkCursor() { run::ParkCursor(); }
-// The window system's idea of the cursor may lag the pointer itself (Wine
-// takes a move to the position it believes current for a no-op, and may
-// still believe the saved one). So the pointer is first set where the run
-// left it, which also brings that idea in step, and then moved back.
-void CMainDlg::RestoreCursor() {
-    run::ParkCursor();
-    SetCursorPos(m_savedCursor.x, m_savedCursor.y);
-}
+void CMainDlg::RestoreCursor() { run::MoveCursor(m_savedCursor.x, m_savedCursor.y); }
 
 void CMainDlg::IdlePriority() {
     SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS);

@@ -620,24 +620,35 @@ TEST_F(RunTest, AnnouncementTakesThePointerToItsOkAndParksItOnOk) {
     if (!SetCursorPos(200, 100) || !PointerAt(200, 100))
         GTEST_SKIP() << "this display does not let the test process move the pointer and read it back";
     const int right = GetSystemMetrics(SM_CXSCREEN) - 1, bottom = GetSystemMetrics(SM_CYSCREEN) - 1;
-    HWND main = nullptr;
-    HWND dlg = StartPreciseRun(&main);
+    // Each run takes long enough to see the pointer parked.
+    AddModule("T1", "wait", 1000, 1000, 1500);
+    AddCatalogue(0, "T1.BNC");
+    Settings(10, 0x02);
+    HWND main = StartMain();
+    ASSERT_TRUE(main && gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    HWND dlg = WaitDialog(kRunCountCaption);
     ASSERT_TRUE(dlg);
     auto okCentre = [](HWND d) {
         RECT r{};
         GetWindowRect(GetDlgItem(d, IDOK), &r);
         return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     };
-    POINT ok = okCentre(dlg);
-    EXPECT_TRUE(gui::WaitFor([&] { return PointerAt(ok.x, ok.y); }, 2000)) << "the pointer is not on OK";
+    POINT ok{};
+    EXPECT_TRUE(gui::WaitFor([&] {
+        ok = okCentre(dlg);
+        return PointerAt(ok.x, ok.y);
+    }, 2000)) << "the pointer is not on OK";
     gui::Click(dlg, IDOK);
     ASSERT_TRUE(gui::WaitGone(dlg));
     EXPECT_TRUE(PointerAt(right, bottom)) << "OK parks the pointer for the next run";
 
     dlg = WaitDialog(kRunCountCaption);
     ASSERT_TRUE(dlg);
-    ok = okCentre(dlg);
-    ASSERT_TRUE(gui::WaitFor([&] { return PointerAt(ok.x, ok.y); }, 2000));
+    ASSERT_TRUE(gui::WaitFor([&] {
+        ok = okCentre(dlg);
+        return PointerAt(ok.x, ok.y);
+    }, 2000)) << "the pointer is not on OK: " << PointerNow().x << "," << PointerNow().y << " for " << ok.x << ","
+              << ok.y << (IsWindowVisible(dlg) ? "" : ", the dialog has gone");
     gui::Click(dlg, IDCANCEL);
     HWND box = gui::WaitMessageBox(program_.pid, 10000);
     ASSERT_TRUE(box);
