@@ -25,12 +25,16 @@ BOOL CBenchApp::InitInstance() {
         if (answer == IDYES) return FALSE;
     }
 
-    HANDLE other = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kInstanceMutexName);
-    if (other) {
-        CloseHandle(other);
+    // One step, so two copies started together cannot both miss each other:
+    // whoever creates the mutex second learns that it exists already.
+    SetLastError(ERROR_SUCCESS);
+    m_hMutex = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+    DWORD created = GetLastError();
+    if (created == ERROR_ALREADY_EXISTS || created == ERROR_ACCESS_DENIED) {
+        if (m_hMutex) CloseHandle(m_hMutex);
+        m_hMutex = nullptr;
         return FALSE;
     }
-    m_hMutex = CreateMutexA(nullptr, FALSE, kInstanceMutexName);
 
     CMainDlg dlg;
     m_pMainWnd = &dlg;

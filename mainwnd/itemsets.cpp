@@ -7,6 +7,7 @@
 
 #include "items/itemset.h"
 #include "mainwnd/maindlg.h"
+#include "mainwnd/savechoice.h"
 
 namespace {
 const char kFilter[] = "ﾚｼﾞｽﾄﾘ ﾌｧｲﾙ(*.REG)\0*.REG\0";
@@ -60,7 +61,11 @@ std::string Refused(const char* path, const std::string& reason, int line) {
 
 void CMainDlg::OnSaveItem(UINT) {
     char path[MAX_PATH];
-    if (!ChooseFile(m_hWnd, true, "測定項目の保存", path)) return;
+    if (!ChooseFile(m_hWnd, true, "測定項目の保存", path)) {
+        const std::string refusal = SaveDialogRefusal();
+        if (!refusal.empty()) MessageBox(refusal, MB_ICONEXCLAMATION);
+        return;
+    }
     const std::string text = items::ExportItemSet(m_hRootKey, items::RootKeyName());
     HANDLE f = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;

@@ -32,4 +32,13 @@ std::string BuildReport(HKEY root, const std::string& programDir, int displayMod
                         const sysinfo::SystemInfoRecord& info, const settings::Version& fileVersion,
                         uint32_t runCount, const std::function<void(const std::string&)>& onMissing);
 
+// Puts bytes in the file at path so that the old file stays whole until the
+// new one is: the bytes go to a file of their own beside it, which then
+// takes the old one's name. afterStep (tests only) is told each step as it
+// is done; false stops there, leaving the files as a kill would. False when
+// the file could not be replaced; the old one is then as it was.
+enum SaveStep { kTempWritten = 1, kOldMovedAside = 2, kNewInPlace = 3 };
+bool ReplaceFileBytes(const std::string& path, const std::string& bytes,
+                      const std::function<bool(int step)>& afterStep = {});
+
 }  // namespace report

@@ -8,6 +8,7 @@
 #include "items/catalogue.h"
 #include "mainwnd/maindlg.h"
 #include "mainwnd/report.h"
+#include "mainwnd/savechoice.h"
 
 std::string CMainDlg::BuildReport() {
     return report::BuildReport(m_hRootKey, m_programDir, m_options.displayMode, m_sysInfo, m_fileVersion,
@@ -47,18 +48,16 @@ void CMainDlg::OnSaveText(UINT) {
     ofn.lpstrTitle = "ﾃｷｽﾄﾌｧｲﾙで保存";
     ofn.lpstrDefExt = "TXT";
     ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER;
-    if (!GetSaveFileNameA(&ofn)) return;
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    // A file that cannot be written is said so: closing the dialog without
-    // a word would look like a saved report.
-    if (file == INVALID_HANDLE_VALUE) {
-        MessageBox(std::string(path) + "\nに保存できませんでした。", MB_ICONEXCLAMATION);
+    if (!GetSaveFileNameA(&ofn)) {
+        const std::string refusal = SaveDialogRefusal();
+        if (!refusal.empty()) MessageBox(refusal, MB_ICONEXCLAMATION);
         return;
     }
+    // The text first: building it may stop at a message about a missing
+    // module, and the old file must not be gone meanwhile.
     const std::string text = BuildReport();
-    DWORD written = 0;
-    bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-              written == text.size();
-    CloseHandle(file);
-    if (!ok) MessageBox(std::string(path) + "\nに保存できませんでした。", MB_ICONEXCLAMATION);
+    // A file that cannot be written is said so: closing the dialog without
+    // a word would look like a saved report.
+    if (!report::ReplaceFileBytes(path, text))
+        MessageBox(std::string(path) + "\nに保存できませんでした。", MB_ICONEXCLAMATION);
 }

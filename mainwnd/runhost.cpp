@@ -41,7 +41,7 @@ void CMainDlg::Minimise() { CloseWindow(m_hWnd); }
 void CMainDlg::Restore() { OpenIcon(m_hWnd); }
 void CMainDlg::SaveCursor() { GetCursorPos(&m_savedCursor); }
 void CMainDlg::ParkCursor() { run::ParkCursor(); }
-void CMainDlg::RestoreCursor() { SetCursorPos(m_savedCursor.x, m_savedCursor.y); }
+void CMainDlg::RestoreCursor() { run::MoveCursor(m_savedCursor.x, m_savedCursor.y); }
 
 void CMainDlg::IdlePriority() {
     SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS);

@@ -4,9 +4,31 @@
 
 #include <vector>
 
+#include "framework/kernelproc.h"
+
 namespace run {
 
 namespace {
+
+// Job objects came with Windows NT: looked up, never imported.
+using CreateJobObjectFn = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPCSTR);
+using AssignProcessToJobObjectFn = BOOL(WINAPI*)(HANDLE, HANDLE);
+using TerminateJobObjectFn = BOOL(WINAPI*)(HANDLE, UINT);
+
+HANDLE NewJob() {
+    auto create = ResolveKernelAs<CreateJobObjectFn>("CreateJobObjectA");
+    return create ? create(nullptr, nullptr) : nullptr;
+}
+
+bool PutInJob(HANDLE job, HANDLE process) {
+    auto assign = ResolveKernelAs<AssignProcessToJobObjectFn>("AssignProcessToJobObject");
+    return assign && assign(job, process);
+}
+
+bool EndJob(HANDLE job) {
+    auto terminate = ResolveKernelAs<TerminateJobObjectFn>("TerminateJobObject");
+    return terminate && terminate(job, 1);
+}
 
 // Without a job (a platform without them, or one that does not nest them
 // inside the job we run in) the started processes are found by parentage.
@@ -42,8 +64,8 @@ bool ModuleProcess::Start(const std::string& path) {
                         CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, nullptr, &si,
                         &pi))
         return false;
-    m_job = CreateJobObjectA(nullptr, nullptr);
-    if (m_job && !AssignProcessToJobObject(m_job, pi.hProcess)) {
+    m_job = NewJob();
+    if (m_job && !PutInJob(m_job, pi.hProcess)) {
         CloseHandle(m_job);
         m_job = nullptr;
     }
@@ -61,10 +83,7 @@ ModuleState ModuleProcess::Poll() const {
 
 void ModuleProcess::End() {
     if (!m_process) return;
-    if (m_job)
-        TerminateJobObject(m_job, 1);
-    else
-        EndProcessTree(m_pid);
+    if (!m_job || !EndJob(m_job)) EndProcessTree(m_pid);
     TerminateProcess(m_process, 1);
 }
 

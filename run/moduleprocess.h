@@ -1,5 +1,6 @@
-// The process of one module launch, held in a job object so that ending it
-// also ends the applications it started.
+// The process of one module launch, held in a job object where the platform
+// has them (Windows 95 has none) so that ending it also ends the
+// applications it started.
 #pragma once
 #include <windows.h>
 
@@ -22,6 +23,7 @@ public:
     // Ends the module and every process it started.
     void End();
     void Release();
+    bool InJob() const { return m_job != nullptr; }
 
 private:
     HANDLE m_process = nullptr;

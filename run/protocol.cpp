@@ -61,6 +61,11 @@ std::string ModulePath(const std::string& programDir, const std::string& itemNam
     return programDir + items::WithExtension(itemName, "BNC");
 }
 
-void ParkCursor() { SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1); }
+void MoveCursor(int x, int y) {
+    SetCursorPos(x > 0 ? x - 1 : x + 1, y);
+    SetCursorPos(x, y);
+}
+
+void ParkCursor() { MoveCursor(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1); }
 
 }  // namespace run

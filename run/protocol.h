@@ -30,6 +30,12 @@ int NextSelectedItem(HKEY root, const std::string& programDir, DWORD runCount, i
 // when the name is not a plain file name.
 std::string ModulePath(const std::string& programDir, const std::string& itemName);
 
+// Moves the mouse cursor so that the move reaches the display whatever the
+// window system believes the position to be: Wine takes a move to the
+// position it holds for a no-op, and that position may be stale (another
+// program's window reports the pointer entering it after we moved it). A
+// step to the next pixel first makes the last move always a change.
+void MoveCursor(int x, int y);
 // Mouse cursor on the screen's bottom-right pixel, out of the way of a run.
 void ParkCursor();
 

@@ -83,7 +83,7 @@ BOOL CRunCountDlg::OnInitDialog() {
 LRESULT CRunCountDlg::OnTimer(WPARAM wp, LPARAM) {
     if (wp == kCursorTimer) {
         RECT r = m_ok.GetWindowRect();
-        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        run::MoveCursor((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         KillTimer(m_hWnd, kCursorTimer);
         SetTimer(m_hWnd, kCloseTimer, 2500, nullptr);
         m_secondTimer = 1;

@@ -126,3 +126,29 @@ TEST_F(RegistryFailureTest, SettingsKeyThatCannotBeCreatedStopsTheStart) {
     ExpectFatal("IniMenberVariable() 正常にレジストリの操作ができません。\nアプリケーション ベンチマークの起動を中止します。");
     EXPECT_FALSE(gui::RegKeyExists(kIni));
 }
+
+// Two copies started at the same moment, again and again: each time one of
+// them ends by itself, as a second copy does, and the other shows the main
+// window.
+TEST_F(ZelbrTest, CopiesStartedTogetherShowOneWindow) {
+    MarkNotFirstStart();
+    const int kRounds = 12;
+    for (int round = 0; round < kRounds; ++round) {
+        gui::Program first = gui::Start(dir_ + "ZELBR.EXE");
+        gui::Program second = gui::Start(dir_ + "ZELBR.EXE");
+        ASSERT_TRUE(first.ok() && second.ok());
+        gui::Program* ended = nullptr;
+        ASSERT_TRUE(gui::WaitFor([&] {
+            for (gui::Program* p : {&first, &second})
+                if (WaitForSingleObject(p->process, 0) == WAIT_OBJECT_0) ended = p;
+            return ended != nullptr;
+        }, 20000)) << "round " << round << " of " << kRounds << ": two copies run";
+        gui::Program* running = ended == &first ? &second : &first;
+        HWND main = gui::WaitWindow(running->pid, "#32770", kTitle, 15000);
+        ASSERT_TRUE(main) << "round " << round << ": the copy that stayed shows no window";
+        EXPECT_EQ(WaitForSingleObject(running->process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+        WaitForInputIdle(running->process, 5000);
+        gui::Click(main, IDOK);
+        EXPECT_TRUE(gui::WaitExit(*running, 10000)) << "round " << round;
+    }
+}

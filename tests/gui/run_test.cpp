@@ -15,6 +15,16 @@ const char kAbortedNotice[] = "測定を中止しました。";
 // Flag bits: run-number message 0x02, start confirmation 0x04.
 const BYTE kNoPrompts = 0x00;
 
+// The priority of the thread that owns the window, as the scheduler holds it.
+int UiThreadPriority(HWND window) {
+    DWORD tid = GetWindowThreadProcessId(window, nullptr);
+    HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, tid);
+    if (!thread) return THREAD_PRIORITY_ERROR_RETURN;
+    int priority = GetThreadPriority(thread);
+    CloseHandle(thread);
+    return priority;
+}
+
 }  // namespace
 
 // One item, T1, whose test module behaves as told, started from its button.
@@ -106,12 +116,15 @@ TEST_F(ZelbrTest, SingleItemSimpleRunAfterConfirmation) {
 TEST_F(ZelbrTest, DecliningTheConfirmationStartsNothing) {
     AddModule("T1");
     AddCatalogue(0, "T1.BNC");
-    Settings(1, 0x04);
+    Settings(10, 0x04);
     HWND main = StartMain();
     ASSERT_TRUE(main);
     ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
     HWND confirm = WaitDialog("ZELBR");
     ASSERT_TRUE(confirm);
+    EXPECT_NE(gui::ControlText(confirm, IDC_CONFIRM_TEXT).find("精密測定モードで測定を開始します。よろしいですか？"),
+              std::string::npos)
+        << "the dialog names the stored run count";
     gui::PressKey(confirm, VK_ESCAPE);
     EXPECT_TRUE(gui::WaitGone(confirm));
     Sleep(300);
@@ -447,6 +460,15 @@ TEST_F(RunTest, ModuleDeafToAnAbortIsEndedWithTheApplicationItStarted) {
     ASSERT_TRUE(childProcess);
     gui::SysCommand(main, SC_CLOSE);
     EXPECT_EQ(AnswerBox(), kAbortNotice);
+    // Waiting for a module that ignores the request, the program stays out
+    // of its way.
+    EXPECT_TRUE(gui::WaitFor([&] { return GetPriorityClass(program_.process) == IDLE_PRIORITY_CLASS; }, 3000));
+    EXPECT_EQ(UiThreadPriority(main), THREAD_PRIORITY_IDLE);
+    EXPECT_TRUE(IsIconic(main));
+    // Meanwhile a system command is a command again: restore from the task bar.
+    gui::SysCommand(main, SC_RESTORE);
+    EXPECT_TRUE(WaitRestored(main, 5000)) << "restore while waiting for the module";
+    EXPECT_EQ(GetPriorityClass(program_.process), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
     HWND box = gui::WaitMessageBox(program_.pid, 30000);
     ASSERT_TRUE(box);
     std::string text = gui::MessageBoxText(box);
@@ -458,5 +480,182 @@ TEST_F(RunTest, ModuleDeafToAnAbortIsEndedWithTheApplicationItStarted) {
         << "the application it started still runs";
     CloseHandle(childProcess);
     EXPECT_EQ(GetPriorityClass(program_.process), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+    EXPECT_EQ(UiThreadPriority(main), THREAD_PRIORITY_NORMAL);
+    CloseMain(main);
+}
+
+namespace {
+// Where the display says the pointer is, past Wine's 100 ms of trusting the
+// position it was last told.
+POINT PointerNow() {
+    Sleep(150);
+    POINT p{-1, -1};
+    GetCursorPos(&p);
+    return p;
+}
+bool PointerAt(int x, int y) {
+    POINT p = PointerNow();
+    return p.x == x && p.y == y;
+}
+}  // namespace
+
+TEST_F(ZelbrTest, CursorIsParkedDuringTheRunAndPutBackAfterwards) {
+    GetDesktopWindow();  // the display exists before the pointer is moved
+    if (!SetCursorPos(123, 234) || !PointerAt(123, 234)) {
+        POINT p = PointerNow();
+        GTEST_SKIP() << "this display does not let the test process move the pointer and read it back (set 123,234, "
+                     << "read " << p.x << "," << p.y << ")";
+    }
+    AddModule("T1", "wait", 1000, 1000, 1500);
+    AddModule("T2");
+    AddCatalogue(0, "T1.BNC");
+    AddCatalogue(1, "T2.BNC");
+    Settings(1, 0x04);  // start confirmation only
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    const int right = GetSystemMetrics(SM_CXSCREEN) - 1, bottom = GetSystemMetrics(SM_CYSCREEN) - 1;
+
+    // One item, confirmed.
+    ASSERT_TRUE(SetCursorPos(123, 234));
+    ASSERT_TRUE(PointerAt(123, 234));
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    HWND confirm = WaitDialog("ZELBR");
+    ASSERT_TRUE(confirm);
+    gui::Click(confirm, IDOK);
+    ASSERT_TRUE(WaitIconic(main));
+    EXPECT_TRUE(gui::WaitFor([&] { return PointerAt(right, bottom); }, 1000)) << "parked while the module runs";
+    ASSERT_TRUE(WaitRestored(main));
+    POINT after = PointerNow();
+    EXPECT_EQ(after.x, 123);
+    EXPECT_EQ(after.y, 234);
+
+    // All items: two modules one after the other, then back again.
+    ASSERT_TRUE(SetCursorPos(321, 111));
+    ASSERT_TRUE(PointerAt(321, 111));
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST));
+    confirm = WaitDialog("ZELBR");
+    ASSERT_TRUE(confirm);
+    gui::Click(confirm, IDOK);
+    ASSERT_TRUE(WaitIconic(main));
+    ASSERT_TRUE(gui::WaitFor([&] { return Launches("T2") == "0"; }, 15000));
+    ASSERT_TRUE(WaitRestored(main));
+    after = PointerNow();
+    EXPECT_EQ(after.x, 321);
+    EXPECT_EQ(after.y, 111);
+    CloseMain(main);
+}
+
+namespace {
+// A window of the test's own, over part of the screen, that takes its mouse
+// input as any program would.
+struct Backdrop {
+    HWND hwnd = nullptr;
+    explicit Backdrop(const RECT& r) {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "ZelbrTestBackdrop";
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+        RegisterClassA(&wc);
+        hwnd = CreateWindowExA(0, wc.lpszClassName, "backdrop", WS_POPUP | WS_VISIBLE, r.left, r.top,
+                               r.right - r.left, r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
+        Pump(200);
+    }
+    ~Backdrop() {
+        if (hwnd) DestroyWindow(hwnd);
+    }
+    static void Pump(DWORD ms) {
+        DWORD start = GetTickCount();
+        do {
+            MSG m;
+            while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+            Sleep(5);
+        } while (GetTickCount() - start < ms);
+    }
+};
+}  // namespace
+
+// Another program's window lies under the saved position: when the main
+// window goes down the pointer enters it, and that program tells the window
+// system the pointer is there, after the pointer has been parked. The
+// restore must not be taken for a move to where the pointer already is.
+TEST_F(ZelbrTest, CursorGoesBackWhenAnotherWindowLiesUnderItsPlace) {
+    GetDesktopWindow();
+    if (!SetCursorPos(50, 50) || !PointerAt(50, 50))
+        GTEST_SKIP() << "this display does not let the test process move the pointer and read it back";
+    AddModule("T1", "wait", 1000, 1000, 1500);
+    AddCatalogue(0, "T1.BNC");
+    Settings(1, 0x00);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    RECT r;
+    GetWindowRect(main, &r);
+    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    // Below the main window, clear of the parking pixel.
+    RECT under{r.left, r.top, r.right, r.bottom};
+    Backdrop backdrop(under);
+    SetWindowPos(backdrop.hwnd, main, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    Backdrop::Pump(200);
+    ASSERT_TRUE(SetCursorPos(x, y));
+    Backdrop::Pump(200);
+    ASSERT_TRUE(gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    DWORD start = GetTickCount();
+    while (!IsIconic(main) && GetTickCount() - start < 10000) Backdrop::Pump(10);
+    ASSERT_TRUE(IsIconic(main));
+    start = GetTickCount();
+    while (IsIconic(main) && GetTickCount() - start < 30000) Backdrop::Pump(10);
+    ASSERT_FALSE(IsIconic(main));
+    Backdrop::Pump(300);
+    POINT after = PointerNow();
+    EXPECT_EQ(after.x, x);
+    EXPECT_EQ(after.y, y);
+    CloseMain(main);
+}
+
+// The announcement puts the pointer on its OK button, where a user would
+// look; OK parks it again for the next run, "測定中止" leaves it there until
+// the measurement ends and the pointer goes back.
+TEST_F(RunTest, AnnouncementTakesThePointerToItsOkAndParksItOnOk) {
+    GetDesktopWindow();
+    if (!SetCursorPos(200, 100) || !PointerAt(200, 100))
+        GTEST_SKIP() << "this display does not let the test process move the pointer and read it back";
+    const int right = GetSystemMetrics(SM_CXSCREEN) - 1, bottom = GetSystemMetrics(SM_CYSCREEN) - 1;
+    // Each run takes long enough to see the pointer parked.
+    AddModule("T1", "wait", 1000, 1000, 1500);
+    AddCatalogue(0, "T1.BNC");
+    Settings(10, 0x02);
+    HWND main = StartMain();
+    ASSERT_TRUE(main && gui::Click(main, IDC_ITEMBTN_FIRST + 1));
+    HWND dlg = WaitDialog(kRunCountCaption);
+    ASSERT_TRUE(dlg);
+    auto okCentre = [](HWND d) {
+        RECT r{};
+        GetWindowRect(GetDlgItem(d, IDOK), &r);
+        return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    };
+    POINT ok{};
+    EXPECT_TRUE(gui::WaitFor([&] {
+        ok = okCentre(dlg);
+        return PointerAt(ok.x, ok.y);
+    }, 2000)) << "the pointer is not on OK";
+    gui::Click(dlg, IDOK);
+    ASSERT_TRUE(gui::WaitGone(dlg));
+    EXPECT_TRUE(PointerAt(right, bottom)) << "OK parks the pointer for the next run";
+
+    dlg = WaitDialog(kRunCountCaption);
+    ASSERT_TRUE(dlg);
+    ASSERT_TRUE(gui::WaitFor([&] {
+        ok = okCentre(dlg);
+        return PointerAt(ok.x, ok.y);
+    }, 2000)) << "the pointer is not on OK: " << PointerNow().x << "," << PointerNow().y << " for " << ok.x << ","
+              << ok.y << (IsWindowVisible(dlg) ? "" : ", the dialog has gone");
+    gui::Click(dlg, IDCANCEL);
+    HWND box = gui::WaitMessageBox(program_.pid, 10000);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(gui::MessageBoxText(box), kAbortNotice);
+    EXPECT_TRUE(PointerAt(ok.x, ok.y)) << "stopping does not move the pointer";
+    gui::Answer(box, IDOK);
+    ASSERT_TRUE(WaitRestored(main));
+    EXPECT_TRUE(gui::WaitFor([&] { return PointerAt(200, 100); }, 2000)) << "back where it was";
     CloseMain(main);
 }

@@ -74,9 +74,13 @@ public:
     void ShowMissingFile(const std::string& file) override { calls.push_back("missing:" + file); }
     // Records the module's file name and the "Count" it would read.
     bool StartModule(const std::string& path) override {
-        DWORD count = 99;
+        DWORD count = 99, suspension = 99;
         RegKey k;
-        if (k.Open(m_root, "Ini\\zelBr")) k.ReadDword("Count", &count);
+        if (k.Open(m_root, "Ini\\zelBr")) {
+            k.ReadDword("Count", &count);
+            k.ReadDword("Suspension", &suspension);
+        }
+        suspensions.push_back(suspension);
         std::string file = path.substr(path.rfind('\\') + 1);
         calls.push_back("start:" + file + "@" + std::to_string(count));
         if (!startable) return false;
@@ -95,6 +99,7 @@ public:
     DWORD Now() override { return now; }
 
     std::vector<UINT> types;
+    std::vector<DWORD> suspensions;  // "Suspension" as each module would read it at its start
 
     // Only the calls of one kind, e.g. every "start:".
     std::vector<std::string> Only(const std::string& prefix) const {
@@ -334,6 +339,36 @@ TEST_F(MeasurementTest, ModuleThatRewritesCountCannotSteerTheMeasurement) {
     EXPECT_EQ(M().state(), State::kIdle);
 }
 
+// Every launch clears an abort request a module could still find (left by
+// an earlier abort, or by a module), and every measurement counts from 0.
+TEST_F(MeasurementTest, EveryLaunchClearsSuspensionAndEveryMeasurementCountsFromZero) {
+    options.runCount = 10;
+    options.runNumberMessage = true;
+    auto stale = [&] { scratch.Sub("Ini\\zelBr").WriteDword("Suspension", 1); };
+    stale();
+    host.duringAnnounce = stale;
+    M().PushItemBtn(run::kItemButton, "T1.MCR");
+    for (int i = 0; i < 10; ++i) Complete();
+    EXPECT_EQ(host.suspensions, std::vector<DWORD>(10, 0));
+    host.duringAnnounce = nullptr;
+
+    // After ten runs "Count" stands at 9; the next measurements start at 0.
+    Catalogue(0, "A.BNC");
+    host.calls.clear();
+    host.suspensions.clear();
+    options.runCount = 1;
+    stale();
+    M().PushItemBtn(run::kItemButton, "T2.MCR");
+    Complete();
+    stale();
+    M().PushItemBtn(run::kAllItemsButton, "");
+    Complete();
+    std::vector<std::string> expected{"start:T2.BNC@0", "start:A.BNC@0"};
+    EXPECT_EQ(Starts(), expected);
+    EXPECT_EQ(host.suspensions, std::vector<DWORD>(2, 0));
+    EXPECT_TRUE(host.Only("notice:").empty()) << host.Only("notice:")[0];
+}
+
 // --- all items -------------------------------------------------------------------
 
 TEST_F(MeasurementTest, AllItemsRunsEachSelectedItemOncePerPassInCatalogueOrder) {
@@ -351,6 +386,19 @@ TEST_F(MeasurementTest, AllItemsRunsEachSelectedItemOncePerPassInCatalogueOrder)
     EXPECT_EQ(Starts(), expected);
     EXPECT_EQ(M().state(), State::kIdle);
     EXPECT_EQ(host.Count("save-cursor"), 1u);
+}
+
+// "Select" is 1 for a selected entry; any other value is not a selection.
+TEST_F(MeasurementTest, AllItemsRunsOnlyEntriesWhoseSelectIsOne) {
+    Catalogue(0, "A.BNC", 2);
+    Catalogue(1, "B.BNC", 1);
+    Catalogue(2, "C.BNC", 0xFFFFFFFF);
+    scratch.Sub("Measure\\0003").WriteText("File", "D.BNC");  // no "Select" at all
+    dir.Write("D.BNC");
+    M().PushItemBtn(run::kAllItemsButton, "");
+    Complete();
+    EXPECT_EQ(Starts(), Runs("B.BNC", {0}));
+    EXPECT_EQ(M().state(), State::kIdle);
 }
 
 TEST_F(MeasurementTest, AllItemsAnnouncesTheItemAboutToRunWithItsPass) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "items/catalogue.h"
+#include "mainwnd/report.h"
 #include "run/protocol.h"
 #include "run/scores.h"
 #include "scratch_key.h"
@@ -107,4 +108,29 @@ TEST(MissingModules, UnselectedEntriesAreReportedToo) {
                                  [&](const std::string& f) { missing.push_back(f); });
     EXPECT_EQ(pass, 1);
     EXPECT_EQ(missing, all);
+}
+
+// The report checks an entry's module file before its selection, and says
+// so once for each entry in one build, although the overall score it
+// prints walks the same catalogue.
+TEST(MissingModules, ReportNamesEachMissingModuleOnceAndInCatalogueOrder) {
+    ScratchKey s;
+    TempDir dir;
+    dir.Write("A.BNC");
+    AddEntry(s, "0000", "GONE0.BNC", 0);
+    AddEntry(s, "0001", "A.BNC", 1);
+    AddEntry(s, "0002", "GONE2.BNC", 1);
+    AddEntry(s, "0003", "A.BNC", 0);
+    const run::ResultRecord a = Record(300, 300);
+    s.Sub("Bench\\A").WriteBinary("Result", &a, sizeof a);
+    std::vector<std::string> missing;
+    std::string text = report::BuildReport(s.root(), dir.path, 0, sysinfo::SystemInfoRecord{}, settings::Version{}, 1,
+                                           [&](const std::string& f) { missing.push_back(f); });
+    EXPECT_EQ(missing, (std::vector<std::string>{"GONE0.BNC", "GONE2.BNC"}));
+    EXPECT_EQ(text.find("GONE"), std::string::npos);
+    // One item line (the selected A), between the overall line and the end.
+    size_t lines = 0;
+    for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) ++lines;
+    EXPECT_EQ(lines, 4u) << text;
+    EXPECT_NE(text.find("\t10000\t点\r\n\r\n"), std::string::npos) << text;
 }
