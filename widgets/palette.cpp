@@ -58,11 +58,18 @@ bool AppPalette::Build(HWND window) {
     const uint8_t* diapal = BitmapResource("DIAPAL", &size);
     HDC dc = GetDC(window);
     int depth = ColourDepth(dc);
+    m_planes = GetDeviceCaps(dc, PLANES);
+    m_bitsPixel = GetDeviceCaps(dc, BITSPIXEL);
     ReleaseDC(window, dc);
     PALETTEENTRY(&entries)[256] = *reinterpret_cast<PALETTEENTRY(*)[256]>(m_buffer->palPalEntry);
     if (!diapal || !BuildPaletteEntries(diapal, size, depth, entries)) return false;
     m_palette = CreatePalette(m_buffer);
     return m_palette != nullptr;
+}
+
+HBITMAP AppPalette::ScreenBitmap(HDC dc, int width, int height) const {
+    if (m_planes > 0 && m_bitsPixel > 0) return CreateBitmap(width, height, m_planes, m_bitsPixel, nullptr);
+    return CreateCompatibleBitmap(dc, width, height);
 }
 
 HPALETTE AppPalette::Select(HDC dc, bool background) const {

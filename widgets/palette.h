@@ -45,8 +45,14 @@ public:
     // returns the palette to put back.
     HPALETTE Select(HDC dc, bool background) const;
     HPALETTE get() const { return m_palette; }
+    // A bitmap of the display's own format, as CreateCompatibleBitmap would
+    // make for dc, but without asking the device each time: under Wine that
+    // question costs a round of display queries, more than the whole paint
+    // of a panel. Null when it cannot be made.
+    HBITMAP ScreenBitmap(HDC dc, int width, int height) const;
 
 private:
+    int m_planes = 0, m_bitsPixel = 0;  // of the display, read once
     LOGPALETTE* m_buffer = nullptr;
     HPALETTE m_palette = nullptr;
 };

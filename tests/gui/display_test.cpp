@@ -762,9 +762,9 @@ TEST_F(DisplayTest, ItemButtonsShowPressedAndFocusCells) {
             3000));
         EXPECT_EQ(CellMismatches(GrabSettled(button, true), *c.sheet, 1, 0), 0) << c.id << " focused";
         SendMessageA(button, BM_SETSTATE, TRUE, 0);
-        EXPECT_EQ(CellMismatches(gui::Grab(button, true), *c.sheet, 0, 1), 0) << c.id << " pressed with the focus";
+        EXPECT_EQ(CellMismatches(GrabSettled(button, true), *c.sheet, 0, 1), 0) << c.id << " pressed with the focus";
         SendMessageA(button, BM_SETSTATE, FALSE, 0);
-        EXPECT_EQ(CellMismatches(gui::Grab(button, true), *c.sheet, 1, 0), 0) << c.id << " released";
+        EXPECT_EQ(CellMismatches(GrabSettled(button, true), *c.sheet, 1, 0), 0) << c.id << " released";
     }
     CloseMain(main);
 }
