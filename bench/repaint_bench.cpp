@@ -4,6 +4,8 @@
 // same repaint asked for from this process, with the paint messages going
 // between the processes, is printed for comparison, and so is the floor the
 // platform sets: a window of as many plain static controls, repainted here.
+// Then one control of each kind alone, against one plain static, to show
+// where the time goes.
 // Usage: repaint_bench <program dir> [repaints]
 #include <algorithm>
 #include <cstdio>
@@ -48,6 +50,29 @@ void Report(const char* what, std::vector<double> v) {
                 v[v.size() * 9 / 10], v.front());
 }
 
+// Where the time of a full repaint goes: one control of each kind repainted
+// alone inside the program, against one plain static.
+void ReportEach(TimeRemoteRepaintFn timeRepaints, HWND main, int mode, int repaints) {
+    struct Kind {
+        const char* what;
+        int id;
+        bool mode1Only;
+    };
+    const Kind kinds[] = {
+        {"tool button", 1021, false},   {"item button", 1008, false},  {"score display", 1044, false},
+        {"level display", 1055, false}, {"text panel", 1074, true},   {"logo", 1144, true},
+    };
+    for (const Kind& k : kinds) {
+        if (k.mode1Only && mode == 0) continue;
+        std::vector<double> v(repaints);
+        int n = timeRepaints(GetDlgItem(main, k.id), repaints, v.data());
+        if (n <= 0) continue;
+        v.resize(n);
+        std::sort(v.begin(), v.end());
+        std::printf("    one %-14s median %6.3f ms   min %6.3f ms\n", k.what, v[v.size() / 2], v.front());
+    }
+}
+
 // Controls that can be seen: in the client area, not parked outside it.
 int CountWindows(HWND main) {
     RECT client, r, both;
@@ -63,7 +88,7 @@ int CountWindows(HWND main) {
 
 // The same number of plain static controls in a window of the same size,
 // repainted in this process: what the window system alone costs.
-std::vector<double> PlainWindowRepaints(int controls, SIZE size, int repaints) {
+std::vector<double> PlainWindowRepaints(int controls, SIZE size, int repaints, std::vector<double>* one = nullptr) {
     HWND w = CreateWindowExA(0, "#32770", "plain", WS_POPUP | WS_VISIBLE | WS_CAPTION, 0, 0, size.cx, size.cy,
                              nullptr, nullptr, nullptr, nullptr);
     for (int i = 0; i < controls; ++i)
@@ -79,6 +104,14 @@ std::vector<double> PlainWindowRepaints(int controls, SIZE size, int repaints) {
         double t0 = Now();
         RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         v.push_back(Now() - t0);
+    }
+    if (one) {
+        HWND child = GetDlgItem(w, 100);
+        for (int i = 0; i < repaints; ++i) {
+            double t0 = Now();
+            RedrawWindow(child, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            one->push_back(Now() - t0);
+        }
     }
     DestroyWindow(w);
     return v;
@@ -151,7 +184,12 @@ int main(int argc, char** argv) {
         GetClientRect(main, &client);
         int controls = CountWindows(main);
         std::snprintf(what, sizeof what, "  %d plain statics, same size", controls);
-        Report(what, PlainWindowRepaints(controls, SIZE{client.right, client.bottom}, repaints));
+        std::vector<double> one;
+        Report(what, PlainWindowRepaints(controls, SIZE{client.right, client.bottom}, repaints, &one));
+        ReportEach(timeRepaints, main, mode, repaints);
+        std::sort(one.begin(), one.end());
+        std::printf("    one %-14s median %6.3f ms   min %6.3f ms\n", "plain static", one[one.size() / 2],
+                    one.front());
         gui::Click(main, IDOK);
         gui::WaitExit(p, 10000);
     }

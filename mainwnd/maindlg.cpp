@@ -67,6 +67,7 @@ const char kRegistryFailure[] = " 正常にレジストリの操作ができま�
 
 const MessageEntry<CMainDlg> CMainDlg::kMessages[] = {
     {WM_PAINT, &CMainDlg::OnPaint},
+    {WM_ERASEBKGND, &CMainDlg::OnEraseBkgnd},
     {WM_QUERYDRAGICON, &CMainDlg::OnQueryDragIcon},
     {WM_SYSCOMMAND, &CMainDlg::OnSysCommand},
     {WM_DESTROY, &CMainDlg::OnDestroy},
@@ -345,6 +346,13 @@ LRESULT CMainDlg::OnSysCommand(WPARAM wp, LPARAM lp) {
         }
     }
     return ::DefWindowProcA(m_hWnd, WM_SYSCOMMAND, wp, lp);
+}
+
+// The paint fills the whole face itself: the dialog's own erase would only
+// fill it once more before.
+LRESULT CMainDlg::OnEraseBkgnd(WPARAM wp, LPARAM lp) {
+    if (IsIconic(m_hWnd)) return ::DefWindowProcA(m_hWnd, WM_ERASEBKGND, wp, lp);
+    return 1;
 }
 
 LRESULT CMainDlg::OnPaint(WPARAM, LPARAM) {

@@ -69,6 +69,7 @@ protected:
 
 private:
     LRESULT OnPaint(WPARAM, LPARAM);
+    LRESULT OnEraseBkgnd(WPARAM, LPARAM);
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     LRESULT OnSysCommand(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);

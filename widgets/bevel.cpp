@@ -15,15 +15,19 @@ void FillPanel(HDC dc, const RECT& r, int paletteIndex) {
 }
 
 void DrawSunkenBevel(HDC dc, const RECT& r, int n) {
+    // Each pen's lines go in one call, in the order given: a dozen separate
+    // moves and lines cost more than the rest of a small widget's paint.
     {
         PenScope dark(dc, 248);
-        for (int i = 0; i < n; ++i) dark.Line(r.left + i, r.bottom - i - 1, r.left + i, r.top + i);
-        for (int i = 0; i < n; ++i) dark.Line(r.right - i - 1, r.top + i, r.left + i, r.top + i);
+        LineBatch<8> lines(dc);
+        for (int i = 0; i < n; ++i) lines.Add(r.left + i, r.bottom - i - 1, r.left + i, r.top + i);
+        for (int i = 0; i < n; ++i) lines.Add(r.right - i - 1, r.top + i, r.left + i, r.top + i);
     }
     {
         PenScope light(dc, 255);
-        for (int i = 0; i < n; ++i) light.Line(r.right - i - 1, r.bottom - i - 2, r.right - i - 1, r.top + i);
-        for (int i = 0; i < n; ++i) light.Line(r.left + i + 1, r.bottom - i - 1, r.right - i - 1, r.bottom - i - 1);
+        LineBatch<8> lines(dc);
+        for (int i = 0; i < n; ++i) lines.Add(r.right - i - 1, r.bottom - i - 2, r.right - i - 1, r.top + i);
+        for (int i = 0; i < n; ++i) lines.Add(r.left + i + 1, r.bottom - i - 1, r.right - i - 1, r.bottom - i - 1);
     }
     PenScope(dc, 235).Line(r.left, r.top, r.left + n, r.top + n);
     PenScope(dc, 244).Line(r.right - 1, r.bottom - 1, r.right - n - 1, r.bottom - n - 1);

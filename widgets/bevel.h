@@ -31,6 +31,34 @@ private:
     HGDIOBJ m_old;
 };
 
+// Separate lines of the selected pen drawn with few calls, each as
+// MoveToEx and LineTo would draw it (its end point left out), in the order
+// added; a full batch is drawn at once to make room.
+template <int N>
+class LineBatch {
+public:
+    LineBatch(HDC dc) : m_dc(dc) {}
+    ~LineBatch() { Draw(); }
+    LineBatch(const LineBatch&) = delete;
+    LineBatch& operator=(const LineBatch&) = delete;
+    void Add(int x0, int y0, int x1, int y1) {
+        if (m_lines == N) Draw();
+        m_points[2 * m_lines] = POINT{x0, y0};
+        m_points[2 * m_lines + 1] = POINT{x1, y1};
+        m_counts[m_lines++] = 2;
+    }
+    void Draw() {
+        if (m_lines > 0) PolyPolyline(m_dc, m_points, m_counts, m_lines);
+        m_lines = 0;
+    }
+
+private:
+    HDC m_dc;
+    POINT m_points[2 * N];
+    DWORD m_counts[N];
+    int m_lines = 0;
+};
+
 // A window's text read with one message, at most 511 bytes (the panels show
 // less); paints read it every time.
 std::string PaintText(HWND hwnd);

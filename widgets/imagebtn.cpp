@@ -107,7 +107,9 @@ LRESULT CImageBtn::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 void CImageBtn::DrawItem(DRAWITEMSTRUCT* dis) {
     HDC dc = dis->hDC;
     HPALETTE oldPalette = m_palette ? m_palette->Select(dc, true) : nullptr;
-    HDC mem = CreateCompatibleDC(dc);
+    // Compatible with the screen the item DC draws on; naming the item DC
+    // itself costs Wine an update of that DC's visible region.
+    HDC mem = CreateCompatibleDC(nullptr);
     HGDIOBJ oldBitmap = m_image ? SelectObject(mem, m_image) : nullptr;
     POINT cell = SheetCell(dis->itemState);
     BitBlt(dc, 0, 0, m_cellWidth, m_cellHeight, mem, cell.x * m_cellWidth, cell.y * m_cellHeight, SRCCOPY);

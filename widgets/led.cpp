@@ -154,26 +154,29 @@ void CNumLed::Paint() {
     HPALETTE oldPalette = m_palette ? m_palette->Select(dc, false) : nullptr;
     PaintLedFace(dc, client);
     const std::string text = PaintText(m_hWnd);
-    HPEN pens[2] = {CreatePen(PS_SOLID, 1, PanelColor(m_unlit)), CreatePen(PS_SOLID, 1, PanelColor(m_lit))};
-    HGDIOBJ oldPen = SelectObject(dc, pens[0]);
+    // One call a colour for all the segment lines of that colour: drawn one
+    // by one they were most of the display's paint.
+    HGDIOBJ oldPen = GetCurrentObject(dc, OBJ_PEN);
     const int L = m_geometry.segment;
-    for (size_t i = 0; i < m_geometry.digits.size(); ++i) {
-        uint8_t lit = led::PositionSegments(text, static_cast<int>(i));
-        for (int s = 0; s < led::kSegmentCount; ++s) {
-            bool horizontal = false;
-            POINT o = led::SegmentOrigin(m_geometry.digits[i].x, m_geometry.digits[i].y, L, s, &horizontal);
-            POINT lines[3][2];
-            led::SegmentLines(o.x, o.y, L, horizontal, lines);
-            SelectObject(dc, pens[(lit >> s) & 1]);
-            for (auto& line : lines) {
-                MoveToEx(dc, line[0].x, line[0].y, nullptr);
-                LineTo(dc, line[1].x, line[1].y);
+    for (int on = 0; on < 2; ++on) {
+        HPEN pen = CreatePen(PS_SOLID, 1, PanelColor(on ? m_lit : m_unlit));
+        SelectObject(dc, pen);
+        LineBatch<64> batch(dc);
+        for (size_t i = 0; i < m_geometry.digits.size(); ++i) {
+            uint8_t lit = led::PositionSegments(text, static_cast<int>(i));
+            for (int s = 0; s < led::kSegmentCount; ++s) {
+                if (((lit >> s) & 1) != on) continue;
+                bool horizontal = false;
+                POINT o = led::SegmentOrigin(m_geometry.digits[i].x, m_geometry.digits[i].y, L, s, &horizontal);
+                POINT lines[3][2];
+                led::SegmentLines(o.x, o.y, L, horizontal, lines);
+                for (auto& line : lines) batch.Add(line[0].x, line[0].y, line[1].x, line[1].y);
             }
         }
+        batch.Draw();
+        SelectObject(dc, oldPen);
+        DeleteObject(pen);
     }
-    SelectObject(dc, oldPen);
-    DeleteObject(pens[0]);
-    DeleteObject(pens[1]);
     if (oldPalette) SelectPalette(dc, oldPalette, TRUE);
     EndPaint(m_hWnd, &ps);
 }
@@ -211,7 +214,6 @@ void CLevelLed::Paint() {
         HBRUSH brush = nullptr;
         HPEN pen = nullptr;
     } inks[12];
-    HGDIOBJ oldPen = GetCurrentObject(dc, OBJ_PEN);
     for (int i = 0; i < led::kBars && g.barWidth > 0; ++i) {
         int colour = led::BarColour(i, i < lit);
         Ink& ink = inks[(i / 5 < 5 ? i / 5 : 5) * 2 + (i < lit ? 1 : 0)];
@@ -223,13 +225,19 @@ void CLevelLed::Paint() {
         int x = g.left + i * (g.barWidth + g.gap), y = 4;
         RECT body{x, y + 1, x + g.barWidth, y + g.barHeight - 1};
         FillRect(dc, &body, ink.brush);
-        if (g.barWidth >= 3) {
-            SelectObject(dc, ink.pen);
-            MoveToEx(dc, x + 1, y, nullptr);
-            LineTo(dc, x + g.barWidth - 1, y);
-            MoveToEx(dc, x + 1, y + g.barHeight - 1, nullptr);
-            LineTo(dc, x + g.barWidth - 1, y + g.barHeight - 1);
-        }
+    }
+    // The rounded top and bottom rows, one call a colour.
+    HGDIOBJ oldPen = GetCurrentObject(dc, OBJ_PEN);
+    for (int i = 0; i < led::kBars && g.barWidth >= 3;) {
+        const Ink& ink = inks[(i / 5 < 5 ? i / 5 : 5) * 2 + (i < lit ? 1 : 0)];
+        SelectObject(dc, ink.pen);
+        LineBatch<16> rows(dc);
+        do {
+            int x = g.left + i * (g.barWidth + g.gap), y = 4;
+            rows.Add(x + 1, y, x + g.barWidth - 1, y);
+            rows.Add(x + 1, y + g.barHeight - 1, x + g.barWidth - 1, y + g.barHeight - 1);
+            ++i;
+        } while (i < led::kBars && led::BarColour(i, i < lit) == ink.colour);
     }
     SelectObject(dc, oldPen);
     for (Ink& ink : inks) {

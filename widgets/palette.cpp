@@ -18,13 +18,13 @@ bool BuildPaletteEntries(const uint8_t* data, size_t size, int depth, PALETTEENT
     if (!dib::Parse(data, size, &layout) || layout.colours != 256) return false;
     const uint8_t* table = data + layout.headerSize;  // blue, green, red, reserved
     for (int k = 0; k < 256; ++k) {
+        // The static colours are plain colour matches on a palette device:
+        // they equal the system's own, so they map onto its static entries.
+        // A PC_EXPLICIT reference would be the same on Windows, but Wine
+        // takes it for the colour (k, 0, 0).
         const bool system = k < 10 || k >= 246;
-        if (system && depth == 8) {
-            entries[k] = PALETTEENTRY{static_cast<BYTE>(k), 0, 0, PC_EXPLICIT};
-        } else {
-            const uint8_t* q = table + 4 * k;
-            entries[k] = PALETTEENTRY{q[2], q[1], q[0], PC_NOCOLLAPSE};
-        }
+        const uint8_t* q = table + 4 * k;
+        entries[k] = PALETTEENTRY{q[2], q[1], q[0], static_cast<BYTE>(system && depth == 8 ? 0 : PC_NOCOLLAPSE)};
     }
     return true;
 }
@@ -58,11 +58,18 @@ bool AppPalette::Build(HWND window) {
     const uint8_t* diapal = BitmapResource("DIAPAL", &size);
     HDC dc = GetDC(window);
     int depth = ColourDepth(dc);
+    m_planes = GetDeviceCaps(dc, PLANES);
+    m_bitsPixel = GetDeviceCaps(dc, BITSPIXEL);
     ReleaseDC(window, dc);
     PALETTEENTRY(&entries)[256] = *reinterpret_cast<PALETTEENTRY(*)[256]>(m_buffer->palPalEntry);
     if (!diapal || !BuildPaletteEntries(diapal, size, depth, entries)) return false;
     m_palette = CreatePalette(m_buffer);
     return m_palette != nullptr;
+}
+
+HBITMAP AppPalette::ScreenBitmap(HDC dc, int width, int height) const {
+    if (m_planes > 0 && m_bitsPixel > 0) return CreateBitmap(width, height, m_planes, m_bitsPixel, nullptr);
+    return CreateCompatibleBitmap(dc, width, height);
 }
 
 HPALETTE AppPalette::Select(HDC dc, bool background) const {

@@ -10,10 +10,11 @@
 // else bits per pixel, never more than 24.
 int ColourDepth(HDC dc);
 
-// The 256 entries from the colour table of the "DIAPAL" DIB. On an 8-bit
-// display entries 0-9 and 246-255 refer to the system's static colours;
-// elsewhere they take the table's colours like the rest. False when the
-// bytes hold no 256-colour table.
+// The 256 entries from the colour table of the "DIAPAL" DIB. Entries 10-245
+// never collapse; on an 8-bit display entries 0-9 and 246-255 carry their
+// colours without flags, so they match the system's static colours, and
+// elsewhere they never collapse either. False when the bytes hold no
+// 256-colour table.
 bool BuildPaletteEntries(const uint8_t* dib, size_t size, int depth, PALETTEENTRY (&entries)[256]);
 
 // Bytes of an RT_BITMAP resource of this module (neutral language); null
@@ -44,8 +45,14 @@ public:
     // returns the palette to put back.
     HPALETTE Select(HDC dc, bool background) const;
     HPALETTE get() const { return m_palette; }
+    // A bitmap of the display's own format, as CreateCompatibleBitmap would
+    // make for dc, but without asking the device each time: under Wine that
+    // question costs a round of display queries, more than the whole paint
+    // of a panel. Null when it cannot be made.
+    HBITMAP ScreenBitmap(HDC dc, int width, int height) const;
 
 private:
+    int m_planes = 0, m_bitsPixel = 0;  // of the display, read once
     LOGPALETTE* m_buffer = nullptr;
     HPALETTE m_palette = nullptr;
 };

@@ -74,9 +74,10 @@ void CMsgStatic::Paint() {
     const std::string text = PaintText(m_hWnd);
     RECT r = GetClientRect();
     HPALETTE oldPalette = m_palette ? m_palette->Select(dc, false) : nullptr;
-    HDC mem = CreateCompatibleDC(dc);
+    HDC mem = CreateCompatibleDC(nullptr);  // the screen's, as the image buttons do
     HPALETTE oldMemPalette = m_palette ? m_palette->Select(mem, false) : nullptr;
-    HBITMAP bitmap = CreateDiscardableBitmap(dc, r.right, r.bottom);
+    HBITMAP bitmap = m_palette ? m_palette->ScreenBitmap(dc, r.right, r.bottom)
+                               : CreateDiscardableBitmap(dc, r.right, r.bottom);
     HGDIOBJ oldBitmap = SelectObject(mem, bitmap);
 
     RECT inner = r;
@@ -137,7 +138,7 @@ LRESULT CBmpStatic::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 void CBmpStatic::Paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(m_hWnd, &ps);
-    HDC mem = CreateCompatibleDC(dc);
+    HDC mem = CreateCompatibleDC(nullptr);
     HGDIOBJ old = m_image ? SelectObject(mem, m_image) : nullptr;
     BitBlt(dc, 0, 0, m_size.cx, m_size.cy, mem, 0, 0, SRCCOPY);
     if (old) SelectObject(mem, old);

@@ -157,7 +157,12 @@ protected:
     void SaveShot(HWND hwnd, const std::string& name) {
         Settle(hwnd);
         CreateDirectoryA((DistDir() + "..\\screenshots").c_str(), nullptr);
-        gui::CaptureWindow(hwnd, DistDir() + "..\\screenshots\\" + name + ".png");
+        // A run on a screen of another depth keeps its own pictures.
+        char depth[8] = {};
+        std::string suffix = GetEnvironmentVariableA("ZELBR_SCREEN_DEPTH", depth, sizeof depth)
+                                 ? std::string("_depth") + depth
+                                 : std::string();
+        gui::CaptureWindow(hwnd, DistDir() + "..\\screenshots\\" + name + suffix + ".png");
     }
 
     // The test module copied in as <base>.BNC with its description file,

@@ -210,18 +210,20 @@ TEST(Description, ButtonPictureNeedsTheWholeSheetAndNamesStopAtTheirField) {
     EXPECT_EQ(items::DescriptionField(rec.data(), 50, items::kNameOffset, items::kNameSize), std::string(30, 'N'));
 }
 
-TEST(Palette, StaticColoursReferToTheSystemOnlyOnAnEightBitDisplay) {
+TEST(Palette, StaticColoursMatchTheSystemsOnlyOnAnEightBitDisplay) {
     std::vector<uint8_t> d = DiaPalDib();
     PALETTEENTRY e[256];
     ASSERT_TRUE(BuildPaletteEntries(d.data(), d.size(), 8, e));
-    for (int k : {0, 9, 246, 255}) {
-        EXPECT_EQ(e[k].peRed, k) << k;
-        EXPECT_EQ(e[k].peGreen, 0) << k;
-        EXPECT_EQ(e[k].peFlags, PC_EXPLICIT) << k;
+    // Their own colours with no flags: matched to the static entries, never
+    // a reference (Wine paints a reference to entry k as the colour (k, 0, 0)).
+    for (int k : {0, 1, 7, 9, 246, 248, 255}) {
+        EXPECT_EQ(RGB(e[k].peRed, e[k].peGreen, e[k].peBlue), Dia(k)) << k;
+        EXPECT_EQ(e[k].peFlags, 0) << k;
     }
-    EXPECT_EQ(RGB(e[10].peRed, e[10].peGreen, e[10].peBlue), Dia(10));
-    EXPECT_EQ(e[10].peFlags, PC_NOCOLLAPSE);
-    EXPECT_EQ(RGB(e[245].peRed, e[245].peGreen, e[245].peBlue), Dia(245));
+    for (int k : {10, 128, 245}) {
+        EXPECT_EQ(RGB(e[k].peRed, e[k].peGreen, e[k].peBlue), Dia(k)) << k;
+        EXPECT_EQ(e[k].peFlags, PC_NOCOLLAPSE) << k;
+    }
     // True colour, and a planar 16-colour display (4 planes): all from the table.
     for (int depth : {24, 4}) {
         ASSERT_TRUE(BuildPaletteEntries(d.data(), d.size(), depth, e));
