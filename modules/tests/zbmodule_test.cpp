@@ -683,3 +683,22 @@ TEST_F(KeptTest, ACopyLeftByAnEndedLaunchIsGivenBackOnTheNextStart) {
     }
     EXPECT_EQ(GetValue(app, "FrameRect"), "user");
 }
+
+// A Win32 console program is started without a console window; a DOS
+// program (COMMAND.COM and XCOPY of Windows 9x), which the flag does not
+// concern, without it.
+TEST(ConsoleFlags, ByTheKindOfProgram) {
+    EXPECT_EQ(zb::HiddenConsoleFlags(zb::FindProgram("cmd.exe")), DWORD(CREATE_NO_WINDOW));
+    std::string dir = zb::TempDir() + "zbflags\\";
+    ASSERT_TRUE(zb::MakeCleanDir(dir));
+    std::string dos(512, '\0');
+    dos[0] = 'M', dos[1] = 'Z', dos[0x3C] = 0x40;  // a DOS image: no "PE" where the header would be
+    ASSERT_TRUE(zb::WriteFileBytes(dir + "DOS.COM", dos));
+    EXPECT_EQ(zb::HiddenConsoleFlags(dir + "DOS.COM"), 0u);
+    std::string beyond = dos;
+    beyond[0x3D] = 0x7F;  // header offset beyond the file
+    ASSERT_TRUE(zb::WriteFileBytes(dir + "FAR.EXE", beyond));
+    EXPECT_EQ(zb::HiddenConsoleFlags(dir + "FAR.EXE"), 0u);
+    EXPECT_EQ(zb::HiddenConsoleFlags(dir + "MISSING.EXE"), 0u);
+    zb::RemoveTree(dir);
+}
