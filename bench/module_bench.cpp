@@ -1,7 +1,8 @@
 // Runs measurement modules the way ZELBR's precise measurement does, without
 // its window: ten launches of each module with "Count" 0..9, each awaited by
 // its end message, then prints the run values from the module's record with
-// their mean, coefficient of variation and the score against its reference.
+// their mean, coefficient of variation, the mean of the last five runs
+// against the first five, and the score against its reference.
 // Usage: module_bench <program dir> [-v] [-i] [NAME ...]   (default: every
 // *.BNC there; -v also prints each run's pass times; -i interleaves the
 // modules run by run, to compare two builds of one under the same load)
@@ -151,8 +152,15 @@ bool Summary(const std::string& name) {
     double sd = std::sqrt(ss / (zb::kMaxRuns - 1));
     double cv = mean > 0 ? 100.0 * sd / mean : 0;
     double score = mean > 0 ? double(r.reference) / mean * 10000.0 : 0;
-    std::printf("\n  mean %.0f us  cv %.2f %%  reference %lu  score %.0f\n", mean, cv,
-                static_cast<unsigned long>(r.reference), score);
+    // A trend from run to run shows what one run leaves for the next.
+    double first = 0, last = 0;
+    for (uint32_t i = 0; i < zb::kMaxRuns / 2; ++i) {
+        first += r.values[i];
+        last += r.values[zb::kMaxRuns / 2 + i];
+    }
+    double trend = first > 0 ? 100.0 * (last - first) / first : 0;
+    std::printf("\n  mean %.0f us  cv %.2f %%  last five %+.1f %%  reference %lu  score %.0f\n",
+                mean, cv, trend, static_cast<unsigned long>(r.reference), score);
     std::fflush(stdout);
     return true;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the bundled measurement modules ten times each on a private
 # Xvfb, as a precise measurement does, and prints run values, mean,
-# coefficient of variation and score. Usage: scripts/module-bench.sh [-v] [-i] [NAME ...]
+# coefficient of variation, the last five runs' mean against the first
+# five's, and score. Usage: scripts/module-bench.sh [-v] [-i] [NAME ...]
 # (-v also prints each run's pass times; -i runs the modules in turn, run by
 # run, so two builds of one module copied in under two names see the same load.)
 #
@@ -15,6 +16,10 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
+# What the build wrote goes to the disk now, not under the first runs of
+# the first modules (the kernel writes dirty pages back within half a minute,
+# and every module that flushes its files would wait for them).
+sync
 source "$root/scripts/env.sh"
 dist_win="Z:$(readlink -f "$ZELBR_BUILD/dist" | tr / '\\')"
 bench=$ZELBR_BUILD/cross/bench
@@ -29,6 +34,7 @@ trap 'rm -f "$saved"' EXIT
 "${pin[@]}" "$root/scripts/session.sh" --xvfb bash -c '
     saved_win=$(winepath -w "$1"); shift
     wine regedit /E "$saved_win" "HKEY_CURRENT_USER\\Software\\Orvane\\Travik\\zelBr" >/dev/null 2>&1
+    sync
     wine "$@"; status=$?
     wine reg delete "HKCU\\Software\\Orvane\\Travik\\zelBr" /f >/dev/null 2>&1
     if [ -s "$(winepath -u "$saved_win")" ]; then wine regedit /S "$saved_win" >/dev/null 2>&1; fi

@@ -93,8 +93,8 @@ bool CopiesMatch(const std::string& dst, const std::vector<File>& files) {
 // One xcopy of the tree; the check afterwards is off the clock.
 bool Copy(zb::Run& run, const std::string& xcopy, const std::string& src, const std::string& dst,
           const std::vector<File>& files) {
-    zb::Process* p = run.Launch("\"" + xcopy + "\" \"" + src + "*\" \"" + dst + "\" /E /I /Q /Y",
-                                SW_HIDE, CREATE_NO_WINDOW);
+    zb::Process* p = run.Launch(xcopy + " " + src + "*.* " + dst + " /E /I /Q /Y", SW_HIDE,
+                                zb::HiddenConsoleFlags(xcopy));
     if (!p || !run.WaitExit(*p)) return false;
     run.StopClock();
     bool same = CopiesMatch(dst, files);
@@ -102,9 +102,19 @@ bool Copy(zb::Run& run, const std::string& xcopy, const std::string& src, const 
     return same || run.Fail("the copies differ from the originals");
 }
 
-bool Measure(zb::Run& run) {
+// XCOPY on the search path, or where Windows 95 and 98 keep it.
+std::string FindXcopy() {
     std::string xcopy = zb::FindProgram("xcopy.exe");
+    if (xcopy.empty() && zb::FileExists(zb::WindowsDir() + "COMMAND\\XCOPY.EXE"))
+        xcopy = zb::WindowsDir() + "COMMAND\\XCOPY.EXE";
+    return xcopy;
+}
+
+bool Measure(zb::Run& run) {
+    std::string xcopy = FindXcopy();
     if (xcopy.empty()) return run.Fail("xcopy.exe not found");
+    // Short names throughout: the XCOPY of Windows 9x is a DOS program.
+    xcopy = zb::ShortPath(xcopy);
     std::string root = zb::TempDir() + "ZBCOPY\\";
     std::string src = root + "SRC\\", dst = root + "DST\\";
     std::vector<File> files = Files();
@@ -113,10 +123,21 @@ bool Measure(zb::Run& run) {
     for (const File& f : files)
         if (ok) ok = zb::WriteFileBytes(src + f.rel, f.bytes);
     if (!ok) run.Fail("cannot write the files to copy");
+    if (ok) {
+        src = zb::ShortPath(src);
+        if (src.back() != '\\') src += '\\';
+    }
     // The first copy, untimed, makes the folders and brings xcopy's own
-    // files into the cache.
-    ok = ok && Stamp(src, files, 0) && Copy(run, xcopy, src, dst, files) &&
-         run.TimePasses(kPasses, [&](uint32_t i) {
+    // files into the cache; more untimed copies in the first run of a
+    // measurement, which meets everything cold.
+    ok = ok && Stamp(src, files, 0) && Copy(run, xcopy, src, dst, files);
+    if (ok) {
+        dst = zb::ShortPath(dst);
+        if (dst.back() != '\\') dst += '\\';
+    }
+    for (uint32_t i = 1; ok && run.Index() == 0 && i < 3; ++i)
+        ok = Stamp(src, files, 1000 + i) && Copy(run, xcopy, src, dst, files);
+    ok = ok && run.TimePasses(kPasses, [&](uint32_t i) {
              run.StopClock();
              bool stamped = Stamp(src, files, i + 1);
              run.StartClock();

@@ -78,7 +78,7 @@ struct Tools {
                 FillRect(tileDc, &r, b);
                 DeleteObject(b);
             }
-        // A 128x96 8-bit DIB with a grey ramp palette.
+        // A 128x96 24-bit DIB of colour ramps.
         dib.bmiHeader.biSize = sizeof dib.bmiHeader;
         dib.bmiHeader.biWidth = 128;
         dib.bmiHeader.biHeight = 96;
@@ -227,8 +227,10 @@ bool Measure(zb::Run& run) {
         ok = (tools.jp && tools.latin && tools.tile && tools.tileDc) ||
              run.Fail("cannot create the fonts and bitmaps to draw with");
         ok = ok && (WhollyVisible(hwnd) || run.Fail("the drawing window is covered"));
-        // One untimed frame first: fonts and glyphs are then cached.
-        ok = ok && (Frame(hwnd, tools, 0) || run.Fail("the drawing did not reach the window"));
+        // Untimed frames first: fonts and glyphs are then cached (more of
+        // them in the first run of a measurement, which meets everything cold).
+        for (uint32_t i = 0; ok && i < (run.Index() == 0 ? 3u : 1u); ++i)
+            ok = Frame(hwnd, tools, 200 + i) || run.Fail("the drawing did not reach the window");
         ok = ok && run.TimePasses(kFrames, [&](uint32_t i) {
             bool drawn = Frame(hwnd, tools, i + 1);
             run.StopClock();

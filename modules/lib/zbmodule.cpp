@@ -225,6 +225,108 @@ bool DeleteKeyTree(HKEY parent, const std::string& sub) {
     return RegDeleteKeyA(parent, sub.c_str()) == ERROR_SUCCESS;
 }
 
+bool CopyKeyTree(HKEY fromHive, const std::string& from, HKEY toHive, const std::string& to) {
+    HKEY src, dst;
+    if (RegOpenKeyExA(fromHive, from.c_str(), 0, KEY_READ, &src) != ERROR_SUCCESS) return false;
+    DWORD disp;
+    if (RegCreateKeyExA(toHive, to.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &dst,
+                        &disp) != ERROR_SUCCESS) {
+        RegCloseKey(src);
+        return false;
+    }
+    DWORD subkeys = 0, maxSub = 0, values = 0, maxName = 0, maxData = 0;
+    bool ok = RegQueryInfoKeyA(src, nullptr, nullptr, nullptr, &subkeys, &maxSub, nullptr,
+                               &values, &maxName, &maxData, nullptr, nullptr) == ERROR_SUCCESS;
+    std::vector<char> name(maxName + 2 > 258 ? maxName + 2 : 258);
+    std::vector<BYTE> data(maxData + 1);
+    for (DWORD i = 0; ok && i < values; ++i) {
+        DWORD nameLen = DWORD(name.size()), dataLen = DWORD(data.size()), type = 0;
+        LONG r = RegEnumValueA(src, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
+        if (r == ERROR_NO_MORE_ITEMS) break;
+        ok = r == ERROR_SUCCESS &&
+             RegSetValueExA(dst, name.data(), 0, type, data.data(), dataLen) == ERROR_SUCCESS;
+    }
+    for (DWORD i = 0; ok; ++i) {
+        char sub[256];
+        DWORD len = sizeof sub;
+        LONG r = RegEnumKeyExA(src, i, sub, &len, nullptr, nullptr, nullptr, nullptr);
+        if (r == ERROR_NO_MORE_ITEMS) break;
+        ok = r == ERROR_SUCCESS && CopyKeyTree(fromHive, from + "\\" + sub, toHive, to + "\\" + sub);
+    }
+    RegCloseKey(dst);
+    RegCloseKey(src);
+    return ok;
+}
+
+namespace {
+
+constexpr const char* kKeptRoot = "Software\\Orvane\\Travik\\zelBrKept\\";
+
+bool KeyExists(const std::string& path) {
+    HKEY k;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(k);
+    return true;
+}
+
+}  // namespace
+
+// The kept copy: "Had" = 1 when the user had the key, its content under "Copy".
+KeptSettings::KeptSettings(const char* appKey, const char* name)
+    : m_app(appKey), m_kept(std::string(kKeptRoot) + name) {
+    if (KeyExists(m_kept)) {
+        m_cleared = true;
+        Restore();
+    }
+}
+
+KeptSettings::~KeptSettings() {
+    Restore();
+}
+
+bool KeptSettings::Clear() {
+    if (m_cleared) return true;
+    HKEY k;
+    DWORD disp;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, m_kept.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k,
+                        &disp) != ERROR_SUCCESS)
+        return false;
+    DWORD had = KeyExists(m_app) ? 1 : 0;
+    bool ok = !had || CopyKeyTree(HKEY_CURRENT_USER, m_app, HKEY_CURRENT_USER, m_kept + "\\Copy");
+    // "Had" last: a copy without it is an unfinished one, never given back.
+    ok = ok && RegSetValueExA(k, "Had", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&had),
+                              sizeof had) == ERROR_SUCCESS;
+    RegFlushKey(k);
+    RegCloseKey(k);
+    if (!ok || !DeleteKeyTree(HKEY_CURRENT_USER, m_app)) {
+        // Whatever the delete left, a finished copy goes back.
+        m_cleared = ok;
+        Restore();
+        DeleteKeyTree(HKEY_CURRENT_USER, m_kept);
+        return false;
+    }
+    m_cleared = true;
+    return true;
+}
+
+void KeptSettings::Restore() {
+    if (!m_cleared) return;
+    HKEY k;
+    DWORD had = 0;
+    bool known = false;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, m_kept.c_str(), 0, KEY_READ, &k) == ERROR_SUCCESS) {
+        known = QueryDword(k, "Had", &had);
+        RegCloseKey(k);
+    }
+    if (known) {
+        DeleteKeyTree(HKEY_CURRENT_USER, m_app);
+        if (had) CopyKeyTree(HKEY_CURRENT_USER, m_kept + "\\Copy", HKEY_CURRENT_USER, m_app);
+    }
+    DeleteKeyTree(HKEY_CURRENT_USER, m_kept);
+    m_cleared = false;
+}
+
 // ---------------------------------------------------------------------------
 // Run.
 
@@ -343,7 +445,7 @@ bool Run::Tick(DWORD start, DWORD timeoutMs, const char* what) {
     return true;
 }
 
-Process* Run::Launch(const std::string& commandLine, WORD show, DWORD flags) {
+Process* Run::Launch(const std::string& commandLine, WORD show, DWORD flags, const char* dir) {
     if (ShouldStop()) return nullptr;
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -352,7 +454,7 @@ Process* Run::Launch(const std::string& commandLine, WORD show, DWORD flags) {
     PROCESS_INFORMATION pi = {};
     std::string cmd = commandLine;  // CreateProcess may write into it
     if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, flags | NORMAL_PRIORITY_CLASS,
-                        nullptr, nullptr, &si, &pi)) {
+                        nullptr, dir, &si, &pi)) {
         Fail(("cannot start " + commandLine).c_str());
         return nullptr;
     }
@@ -548,6 +650,53 @@ std::string WithSlash(std::string dir) {
 }
 
 }  // namespace
+
+bool Win9x() {
+    return (GetVersion() & 0x80000000u) != 0;
+}
+
+std::string ShortPath(const std::string& path) {
+    char buf[MAX_PATH + 1];
+    DWORD n = GetShortPathNameA(path.c_str(), buf, MAX_PATH);
+    return n && n < MAX_PATH ? std::string(buf, n) : path;
+}
+
+DWORD HiddenConsoleFlags(const std::string& program) {
+    HANDLE f = CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return 0;
+    unsigned char head[4096];
+    DWORD got = 0;
+    bool pe = false;
+    if (ReadFile(f, head, sizeof head, &got, nullptr) && got >= 64 && head[0] == 'M' &&
+        head[1] == 'Z') {
+        DWORD at = DWORD(head[0x3C]) | DWORD(head[0x3D]) << 8 | DWORD(head[0x3E]) << 16 |
+                   DWORD(head[0x3F]) << 24;
+        pe = at <= got - 4 && head[at] == 'P' && head[at + 1] == 'E' && !head[at + 2] &&
+             !head[at + 3];
+    }
+    CloseHandle(f);
+    return pe ? CREATE_NO_WINDOW : 0;
+}
+
+std::string ProgramFilesDir() {
+    char buf[MAX_PATH + 1] = {};
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0,
+                      KEY_READ, &key) == ERROR_SUCCESS) {
+        DWORD size = MAX_PATH, type = 0;
+        LONG r = RegQueryValueExA(key, "ProgramFilesDir", nullptr, &type,
+                                  reinterpret_cast<BYTE*>(buf), &size);
+        RegCloseKey(key);
+        if (r == ERROR_SUCCESS && type == REG_SZ && size > 1 && size <= MAX_PATH) {
+            buf[size - 1] = 0;
+            return WithSlash(buf);
+        }
+    }
+    DWORD n = GetEnvironmentVariableA("ProgramFiles", buf, MAX_PATH);
+    if (n && n < MAX_PATH) return WithSlash(std::string(buf, n));
+    return "C:\\Program Files\\";
+}
 
 std::string TempDir() {
     char buf[MAX_PATH + 1] = {};

@@ -196,8 +196,10 @@ class Run {
     std::string PassTimes() const;
 
     // Starts a program (command line as for CreateProcess, the executable
-    // found on the search path). Owned by the Run; null after Fail().
-    Process* Launch(const std::string& commandLine, WORD show = SW_SHOWNORMAL, DWORD flags = 0);
+    // found on the search path), in directory dir (null: ours). Owned by
+    // the Run; null after Fail().
+    Process* Launch(const std::string& commandLine, WORD show = SW_SHOWNORMAL, DWORD flags = 0,
+                    const char* dir = nullptr);
     // Until the program waits for input (its window is up).
     bool WaitIdle(Process& p, DWORD timeoutMs = kDefaultTimeoutMs);
     bool WaitExit(Process& p, DWORD timeoutMs = kDefaultTimeoutMs, DWORD* exitCode = nullptr);
@@ -275,7 +277,49 @@ int RunModule(const Place& place, uint32_t reference, MeasureFn measure);
 // RunModule at DefaultPlace(): what a module's WinMain returns.
 int Main(uint32_t reference, MeasureFn measure);
 
+// What a driven application remembers in the current user's registry
+// (window place, options, recent files), set aside so that every run
+// starts the application from its defaults, and put back once it has
+// closed. Meanwhile the user's copy waits under zelBrKept\<name> beside
+// ZELBR's root, so that a module ended half-way gives it back on its next
+// start. Off the clock: call Clear before launching, Restore after closing.
+class KeptSettings {
+  public:
+    // appKey below HKCU, e.g. "Software\\Microsoft\\Notepad"; name names the
+    // copy. Gives back a copy left by an earlier launch that did not finish.
+    KeptSettings(const char* appKey, const char* name);
+    ~KeptSettings();  // Restore()
+    KeptSettings(const KeptSettings&) = delete;
+    KeptSettings& operator=(const KeptSettings&) = delete;
+    // Keeps the user's copy and removes the application's key; false (key
+    // untouched) when the copy cannot be made or the key not removed.
+    bool Clear();
+    // Puts the user's copy back in place of whatever the run left.
+    void Restore();
+
+  private:
+    std::string m_app, m_kept;
+    bool m_cleared = false;
+};
+// Copies a registry key with its values and subkeys; false when a part of
+// it could not be read or written.
+bool CopyKeyTree(HKEY fromHive, const std::string& from, HKEY toHive, const std::string& to);
+
 // Small helpers the bundled modules share.
+// True on Windows 95 and 98 (and on a Wine that says it is one): the
+// platform id of GetVersion, which every Win32 system has.
+bool Win9x();
+// The short (8.3) form of an existing path, for the programs of the day
+// that take no quotes and no long names; the path itself when there is none.
+std::string ShortPath(const std::string& path);
+// Creation flags that keep a console program's window away: CREATE_NO_WINDOW
+// for a Win32 (PE) program; none for a DOS program such as the COMMAND.COM
+// and XCOPY of Windows 9x, which the flag does not concern (their window
+// is hidden through the show state).
+DWORD HiddenConsoleFlags(const std::string& program);
+// "Program Files" as the system names it (ProgramFilesDir under HKLM
+// ...\CurrentVersion, as Windows 95 keeps it), with a trailing backslash.
+std::string ProgramFilesDir();
 std::string TempDir();     // %TEMP% with a trailing backslash
 std::string WindowsDir();  // with a trailing backslash
 std::string SystemDir();   // with a trailing backslash

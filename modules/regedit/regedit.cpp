@@ -112,6 +112,20 @@ bool ContentThere(const std::vector<Value>& content) {
     return true;
 }
 
+// A registry file as regedit writes it: "REGEDIT4" (Windows 9x, ANSI) or
+// "Windows Registry Editor Version 5.00" (later ones, also in UTF-16).
+bool RegistryFile(const std::string& path) {
+    std::string bytes;
+    if (!zb::ReadFileBytes(path, &bytes)) return false;
+    if (bytes.compare(0, 8, "REGEDIT4") == 0) return true;
+    const char v5[] = "Windows Registry Editor Version 5.00";
+    if (bytes.compare(0, sizeof v5 - 1, v5) == 0) return true;
+    if (bytes.size() < 2 + 2 * (sizeof v5 - 1) || bytes.compare(0, 2, "\xFF\xFE") != 0) return false;
+    for (size_t i = 0; i + 1 < sizeof v5; ++i)
+        if (bytes[2 + 2 * i] != v5[i] || bytes[3 + 2 * i] != 0) return false;
+    return true;
+}
+
 bool RunRegedit(zb::Run& run, const std::string& regedit, const std::string& args) {
     zb::Process* p = run.Launch("\"" + regedit + "\" " + args, SW_HIDE);
     DWORD code = 0;
@@ -121,15 +135,16 @@ bool RunRegedit(zb::Run& run, const std::string& regedit, const std::string& arg
 bool Round(zb::Run& run, const std::string& regedit, const std::string& file,
            const std::vector<Value>& content) {
     DeleteFileA(file.c_str());
-    if (!RunRegedit(run, regedit, "/E \"" + file + "\" \"HKEY_CURRENT_USER\\" + kDataKey + "\""))
+    // Unquoted: neither the short file name nor the key has a space.
+    if (!RunRegedit(run, regedit, "/E " + file + " HKEY_CURRENT_USER\\" + kDataKey))
         return false;
     run.StopClock();  // deleting the subtree is our work, not the editor's
-    bool exported = zb::FileExists(file);
+    bool exported = RegistryFile(file);
     bool deleted = zb::DeleteKeyTree(HKEY_CURRENT_USER, kDataKey);
     run.StartClock();
-    if (!exported) return run.Fail("regedit /E wrote no file");
+    if (!exported) return run.Fail("regedit /E wrote no registry file");
     if (!deleted) return run.Fail("cannot delete the scratch subtree");
-    if (!RunRegedit(run, regedit, "/S \"" + file + "\"")) return false;
+    if (!RunRegedit(run, regedit, "/S " + file)) return false;
     run.StopClock();
     bool restored = ContentThere(content);
     run.StartClock();
@@ -139,15 +154,21 @@ bool Round(zb::Run& run, const std::string& regedit, const std::string& file,
 bool Measure(zb::Run& run) {
     std::string regedit = zb::FindProgram("regedit.exe");
     if (regedit.empty()) return run.Fail("regedit.exe not found");
+    // Short names: the regedit of Windows 9x takes its file name unquoted.
+    regedit = zb::ShortPath(regedit);
     std::vector<Value> content = Content();
     std::string dir = zb::TempDir() + "ZBREG\\";
     std::string file = dir + "ZBWORK.REG";
     zb::DeleteKeyTree(HKEY_CURRENT_USER, kWorkKey);
     bool ok = zb::MakeCleanDir(dir) && WriteContent(content);
     if (!ok) run.Fail("cannot prepare the scratch subtree");
-    // One untimed round first: regedit's files are then in the cache.
-    ok = ok && Round(run, regedit, file, content) &&
-         run.TimePasses(kRounds, [&](uint32_t) { return Round(run, regedit, file, content); });
+    std::string shortDir = zb::ShortPath(dir);
+    if (shortDir.empty() || shortDir.back() != '\\') shortDir += '\\';
+    file = shortDir + "ZBWORK.REG";
+    // Untimed rounds first: regedit's files are then in the cache (more of
+    // them in the first run of a measurement, which meets everything cold).
+    for (int i = 0; ok && i < (run.Index() == 0 ? 3 : 1); ++i) ok = Round(run, regedit, file, content);
+    ok = ok && run.TimePasses(kRounds, [&](uint32_t) { return Round(run, regedit, file, content); });
     run.EndAll();
     zb::DeleteKeyTree(HKEY_CURRENT_USER, kWorkKey);
     zb::RemoveTree(dir);

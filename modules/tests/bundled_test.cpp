@@ -52,3 +52,56 @@ TEST(WordPadFormatting, EightParagraphsWithTheLastTwoChangesUndone) {
         EXPECT_FALSE(Found(less) == f) << word;
     }
 }
+
+// WordPad's format commands from the shortcut keys in its executable.
+#include <windows.h>
+
+#include "accel.h"
+#include "zbmodule.h"
+
+namespace {
+
+std::string WineWordPad() {
+    std::string bytes;
+    zb::ReadFileBytes(zb::ProgramFilesDir() + "Windows NT\\Accessories\\wordpad.exe", &bytes);
+    return bytes;
+}
+
+}  // namespace
+
+TEST(WordPadCommands, FromWinesWordPadTheNumbersItsMenusUse) {
+    std::string exe = WineWordPad();
+    ASSERT_FALSE(exe.empty());
+    wordpad::FormatCommands c;
+    ASSERT_TRUE(wordpad::FormatCommandsFromExe(exe, 0x0411, &c));
+    EXPECT_EQ(c.bold, 1400);
+    EXPECT_EQ(c.italic, 1401);
+    EXPECT_EQ(c.underline, 1402);
+    EXPECT_EQ(c.left, 1100);
+    EXPECT_EQ(c.centre, 1101);
+    EXPECT_EQ(c.right, 1102);
+}
+
+TEST(WordPadCommands, ADamagedFileGivesNoneAndIsNeverReadPast) {
+    std::string exe = WineWordPad();
+    ASSERT_FALSE(exe.empty());
+    wordpad::FormatCommands c;
+    // Cut anywhere: either the tables are still whole or there are none.
+    for (size_t n = 0; n < exe.size(); n += 997) {
+        std::string cut(exe, 0, n);
+        cut.shrink_to_fit();
+        if (wordpad::FormatCommandsFromExe(cut, 0x0411, &c)) {
+            EXPECT_TRUE(c.Complete());
+        }
+    }
+    EXPECT_FALSE(wordpad::FormatCommandsFromExe("MZ", 0x0411, &c));
+    std::string noPe = exe;
+    noPe[0x3C] = char(0xF0), noPe[0x3F] = char(0x7F);  // header far outside the file
+    EXPECT_FALSE(wordpad::FormatCommandsFromExe(noPe, 0x0411, &c));
+    // Without Ctrl+B anywhere there is no complete table.
+    std::string noBold = exe;
+    for (size_t i = 0; i + 6 <= noBold.size(); ++i)
+        if (noBold[i] == 0x09 && noBold[i + 1] == 0 && noBold[i + 2] == 'B' && noBold[i + 3] == 0)
+            noBold[i + 2] = 'Q';
+    EXPECT_FALSE(wordpad::FormatCommandsFromExe(noBold, 0x0411, &c));
+}

@@ -308,7 +308,11 @@ TEST_F(TestModule, BundledModulesCheckTheirWorkloadAndComplete) {
     char dist[MAX_PATH];
     DWORD n = GetEnvironmentVariableA("ZB_DIST", dist, sizeof dist);
     ASSERT_TRUE(n > 0 && n < sizeof dist) << "ZB_DIST names the program directory";
-    for (const char* name : {"WORDPAD", "NOTEPAD", "BATCH", "GDIDRAW"}) {
+    // What the user's Notepad remembers is the same after the runs.
+    const std::string notepadKey = "Software\\Microsoft\\Notepad";
+    Key(notepadKey).Set("iWindowPosX", 123);
+    Key(notepadKey).Set("ZbMarker", 7);
+    for (const char* name : {"WORDPAD", "NOTEPAD", "BATCH", "GDIDRAW", "REGEDIT", "FILECOPY"}) {
         SCOPED_TRACE(name);
         source = std::string(dist) + "\\" + name + ".BNC";
         std::string base = Base(name);
@@ -323,4 +327,8 @@ TEST_F(TestModule, BundledModulesCheckTheirWorkloadAndComplete) {
         EXPECT_EQ(o.ends, Ends{2});
         EXPECT_NE(bench.Text("Reason").find("run 2"), std::string::npos) << bench.Text("Reason");
     }
+    EXPECT_EQ(Key(notepadKey).Dword("iWindowPosX"), 123u);
+    EXPECT_EQ(Key(notepadKey).Dword("ZbMarker"), 7u);
+    Key(notepadKey).Set("ZbMarker", 0);
+    RegDeleteValueA(Key(notepadKey).k, "ZbMarker");
 }

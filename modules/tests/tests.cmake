@@ -10,7 +10,8 @@ endif()
 
 add_executable(module_unit_tests ${ZB_MODULES_DIR}/tests/zbmodule_test.cpp ${ZB_MODULES_DIR}/tests/testmod_test.cpp
     ${ZB_MODULES_DIR}/tests/bundled_test.cpp)
-add_dependencies(module_unit_tests testmod module_wordpad module_notepad module_batch module_gdidraw)
+add_dependencies(module_unit_tests testmod module_wordpad module_notepad module_batch module_gdidraw
+    module_regedit module_filecopy)
 target_include_directories(module_unit_tests PRIVATE ${ZB_MODULES_DIR}/wordpad)
 set_target_properties(module_unit_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/modules/tests)
 target_link_libraries(module_unit_tests PRIVATE zbmodule gtest_main)

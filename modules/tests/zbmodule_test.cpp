@@ -583,3 +583,122 @@ TEST(RegistryTree, DeletesNestedKeysOnly) {
     RegCloseKey(k);
     EXPECT_TRUE(zb::DeleteKeyTree(HKEY_CURRENT_USER, s.place.root + "\\Never"));
 }
+
+// ---------------------------------------------------------------------------
+// What a driven application remembers is set aside for a run and given back.
+
+namespace {
+
+const char kAppKey[] = "Software\\ZelbrTests\\KeptApp";
+
+void SetValue(const std::string& key, const char* name, const std::string& text) {
+    HKEY k;
+    DWORD disp;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &k, &disp),
+              ERROR_SUCCESS);
+    RegSetValueExA(k, name, 0, REG_SZ, (const BYTE*)text.c_str(), DWORD(text.size() + 1));
+    RegCloseKey(k);
+}
+
+// The text of a value, or "-" when the key or value is missing.
+std::string GetValue(const std::string& key, const char* name) {
+    HKEY k;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return "-";
+    char buf[256];
+    DWORD size = sizeof buf;
+    LONG r = RegQueryValueExA(k, name, nullptr, nullptr, (BYTE*)buf, &size);
+    RegCloseKey(k);
+    return r == ERROR_SUCCESS ? std::string(buf) : "-";
+}
+
+bool Exists(const std::string& key) {
+    HKEY k;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+}
+
+struct KeptTest : testing::Test {
+    const std::string app = kAppKey;
+    const std::string kept = "Software\\Orvane\\Travik\\zelBrKept\\ZbTestApp";
+    void SetUp() override {
+        zb::DeleteKeyTree(HKEY_CURRENT_USER, app);
+        zb::DeleteKeyTree(HKEY_CURRENT_USER, kept);
+    }
+    void TearDown() override { SetUp(); }
+};
+
+}  // namespace
+
+TEST_F(KeptTest, ARunStartsWithoutTheSettingsAndTheUsersComeBackWithTheirSubkeys) {
+    SetValue(app, "FrameRect", "user");
+    SetValue(app + "\\Options\\Deep", "Wrap", "1");
+    {
+        zb::KeptSettings k(kAppKey, "ZbTestApp");
+        ASSERT_TRUE(k.Clear());
+        EXPECT_FALSE(Exists(app));
+        // The run's application writes its own.
+        SetValue(app, "FrameRect", "run");
+        SetValue(app, "File1", "recent");
+        SetValue(app + "\\Other", "x", "y");
+    }
+    EXPECT_EQ(GetValue(app, "FrameRect"), "user");
+    EXPECT_EQ(GetValue(app + "\\Options\\Deep", "Wrap"), "1");
+    EXPECT_EQ(GetValue(app, "File1"), "-");
+    EXPECT_FALSE(Exists(app + "\\Other"));
+    EXPECT_FALSE(Exists(kept));
+}
+
+TEST_F(KeptTest, WithoutSettingsOfTheUsersNoneAreLeft) {
+    {
+        zb::KeptSettings k(kAppKey, "ZbTestApp");
+        ASSERT_TRUE(k.Clear());
+        SetValue(app, "FrameRect", "run");
+        k.Restore();
+        EXPECT_FALSE(Exists(app));
+        EXPECT_FALSE(Exists(kept));
+        // Restoring twice changes nothing.
+        SetValue(app, "FrameRect", "later");
+    }
+    EXPECT_EQ(GetValue(app, "FrameRect"), "later");
+}
+
+TEST_F(KeptTest, ACopyLeftByAnEndedLaunchIsGivenBackOnTheNextStart) {
+    SetValue(app, "FrameRect", "user");
+    {
+        zb::KeptSettings k(kAppKey, "ZbTestApp");
+        ASSERT_TRUE(k.Clear());
+        SetValue(app, "FrameRect", "run");
+        // Copy the kept key aside as a killed module would leave it.
+        ASSERT_TRUE(zb::CopyKeyTree(HKEY_CURRENT_USER, kept, HKEY_CURRENT_USER, kept + "Dead"));
+    }
+    ASSERT_TRUE(zb::CopyKeyTree(HKEY_CURRENT_USER, kept + "Dead", HKEY_CURRENT_USER, kept));
+    zb::DeleteKeyTree(HKEY_CURRENT_USER, kept + "Dead");
+    SetValue(app, "FrameRect", "run");
+    {
+        zb::KeptSettings k(kAppKey, "ZbTestApp");
+        EXPECT_EQ(GetValue(app, "FrameRect"), "user");
+        EXPECT_FALSE(Exists(kept));
+    }
+    EXPECT_EQ(GetValue(app, "FrameRect"), "user");
+}
+
+// A Win32 console program is started without a console window; a DOS
+// program (COMMAND.COM and XCOPY of Windows 9x), which the flag does not
+// concern, without it.
+TEST(ConsoleFlags, ByTheKindOfProgram) {
+    EXPECT_EQ(zb::HiddenConsoleFlags(zb::FindProgram("cmd.exe")), DWORD(CREATE_NO_WINDOW));
+    std::string dir = zb::TempDir() + "zbflags\\";
+    ASSERT_TRUE(zb::MakeCleanDir(dir));
+    std::string dos(512, '\0');
+    dos[0] = 'M', dos[1] = 'Z', dos[0x3C] = 0x40;  // a DOS image: no "PE" where the header would be
+    ASSERT_TRUE(zb::WriteFileBytes(dir + "DOS.COM", dos));
+    EXPECT_EQ(zb::HiddenConsoleFlags(dir + "DOS.COM"), 0u);
+    std::string beyond = dos;
+    beyond[0x3D] = 0x7F;  // header offset beyond the file
+    ASSERT_TRUE(zb::WriteFileBytes(dir + "FAR.EXE", beyond));
+    EXPECT_EQ(zb::HiddenConsoleFlags(dir + "FAR.EXE"), 0u);
+    EXPECT_EQ(zb::HiddenConsoleFlags(dir + "MISSING.EXE"), 0u);
+    zb::RemoveTree(dir);
+}
