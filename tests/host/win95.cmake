@@ -18,3 +18,11 @@ else()
         COMMAND ${HOST_TOOLS}/pe_check --skip "the ${ZELBR_ARCH} build is a test vehicle and never ships; only the i686 files are checked against Windows 95")
     set_tests_properties(win95_files PROPERTIES SKIP_RETURN_CODE 77)
 endif()
+
+# The shipped files' runtime, exercised inside a file linked on it.
+if(ZELBR_ARCH STREQUAL "i686")
+    add_executable(crt_check WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/crt/crt_check.cpp)
+    zb_shipped(crt_check)
+    set_target_properties(crt_check PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/testbin)
+    add_test(NAME runtime COMMAND ${WINE} $<TARGET_FILE:crt_check>)
+endif()
