@@ -246,6 +246,41 @@ int _strnicmp(const char* a, const char* b, size_t n) {
 
 int _stricmp(const char* a, const char* b) { return _strnicmp(a, b, static_cast<size_t>(-1)); }
 
+unsigned long strtoul(const char* s, char** end, int base) {
+    const char* p = s;
+    while (isspace(static_cast<unsigned char>(*p))) ++p;
+    bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    if ((base == 0 || base == 16) && p[0] == '0' && Lower(p[1]) == 'x') p += 2, base = 16;
+    else if (base == 0) base = p[0] == '0' ? 8 : 10;
+    unsigned long v = 0;
+    bool any = false, overflow = false;
+    for (;; ++p) {
+        int c = static_cast<unsigned char>(*p);
+        int d = isdigit(c) ? c - '0' : isalpha(c) ? Lower(c) - 'a' + 10 : 99;
+        if (d >= base) break;
+        any = true;
+        if (v > (0xfffffffful - static_cast<unsigned>(d)) / static_cast<unsigned>(base)) overflow = true;
+        v = v * static_cast<unsigned>(base) + static_cast<unsigned>(d);
+    }
+    if (end) *end = const_cast<char*>(any ? p : s);
+    if (overflow) return 0xfffffffful;
+    return negative ? 0 - v : v;
+}
+
+long strtol(const char* s, char** end, int base) {
+    const char* p = s;
+    while (isspace(static_cast<unsigned char>(*p))) ++p;
+    bool negative = *p == '-';
+    char* stop;
+    unsigned long v = strtoul(negative || *p == '+' ? p + 1 : p, &stop, base);
+    if (end) *end = stop == p + (negative || *p == '+') ? const_cast<char*>(s) : stop;
+    // Out of range: the nearest representable value.
+    if (!negative && v > 0x7ffffffful) return 0x7fffffffL;
+    if (negative && v > 0x80000000ul) return -0x7fffffffL - 1;
+    return negative ? -static_cast<long>(v - 1) - 1 : static_cast<long>(v);
+}
+
 unsigned long wcstoul(const wchar_t* s, wchar_t** end, int base) {
     const wchar_t* p = s;
     while (*p == L' ' || (*p >= L'\t' && *p <= L'\r')) ++p;

@@ -124,6 +124,26 @@ char* strstr(const char* h, const char* n) {
     return len ? nullptr : const_cast<char*>(h);
 }
 
+char* strncpy(char* d, const char* s, size_t n) {
+    size_t i = 0;
+    for (; i < n && s[i]; ++i) d[i] = s[i];
+    for (; i < n; ++i) d[i] = 0;
+    return d;
+}
+
+// Shell sort: small, and no recursion.
+void qsort(void* base, size_t count, size_t size, int (*less)(const void*, const void*)) {
+    unsigned char* b = static_cast<unsigned char*>(base);
+    for (size_t gap = count / 2; gap; gap /= 2)
+        for (size_t i = gap; i < count; ++i)
+            for (size_t j = i; j >= gap && less(b + (j - gap) * size, b + j * size) > 0; j -= gap)
+                for (size_t k = 0; k < size; ++k) {
+                    unsigned char t = b[(j - gap) * size + k];
+                    b[(j - gap) * size + k] = b[j * size + k];
+                    b[j * size + k] = t;
+                }
+}
+
 size_t wcslen(const wchar_t* s) {
     const wchar_t* p = s;
     while (*p) ++p;

@@ -121,6 +121,15 @@ void CheckLibrary() {
     Check(std::strtod("  -0.25x", &end) == -0.25 && *end == 'x', "strtod end");
     Check(std::trunc(-2.7) == -2.0 && std::trunc(2.7) == 2.0 && std::trunc(1e300) == 1e300, "trunc");
     Check(std::atoi(" -123abc") == -123, "atoi");
+    Check(std::strtol(" -2147483648", &end, 10) == -2147483647L - 1 && *end == 0 &&
+              std::strtol("99999999999", nullptr, 10) == 2147483647L && std::strtoul("0x1f", &end, 0) == 31 &&
+              std::strtol("z", &end, 10) == 0 && *end == 'z',
+          "strtol, strtoul");
+    int sorted[] = {5, -1, 3, 3, 9, 0};
+    std::qsort(sorted, 6, sizeof(int), [](const void* a, const void* b) {
+        return *static_cast<const int*>(a) - *static_cast<const int*>(b);
+    });
+    Check(sorted[0] == -1 && sorted[1] == 0 && sorted[2] == 3 && sorted[3] == 3 && sorted[5] == 9, "qsort");
     Check(wcstoul(L"ff", nullptr, 16) == 255 && wcstoul(L"0x1A", nullptr, 0) == 26 &&
               wcstoul(L"4294967296", nullptr, 10) == 4294967295UL,
           "wcstoul");
