@@ -13,9 +13,10 @@ typedef void (*InitFn)();
 extern InitFn __CTOR_LIST__[];
 
 namespace {
-const int kMaxExitFns = 64;
-InitFn g_exitFns[kMaxExitFns];
-int g_exitCount;
+// Functions registered by atexit (static destructors among them), run last
+// first at exit.
+InitFn* g_exitFns;
+int g_exitCount, g_exitCapacity;
 bool g_exiting;
 
 void RunExitFns() {
@@ -36,7 +37,14 @@ LPSTR ArgsAfterProgramName(LPSTR p) {
 }  // namespace
 
 int atexit(void (*fn)()) {
-    if (g_exiting || g_exitCount == kMaxExitFns) return -1;
+    if (g_exiting) return -1;
+    if (g_exitCount == g_exitCapacity) {
+        int capacity = g_exitCapacity ? 2 * g_exitCapacity : 32;
+        void* grown = realloc(g_exitFns, capacity * sizeof(InitFn));
+        if (!grown) return -1;
+        g_exitFns = static_cast<InitFn*>(grown);
+        g_exitCapacity = capacity;
+    }
     g_exitFns[g_exitCount++] = fn;
     return 0;
 }

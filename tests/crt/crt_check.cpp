@@ -169,6 +169,25 @@ void CheckContainers() {
     Check(map.size() == 2500 && !map.count(&cells[0]) && map.count(&cells[1]), "hash table erase");
 }
 
+// At exit the registered functions run last first; one that finds them out
+// of order ends the process with a failing code of its own.
+int g_steps;
+bool g_lastRanFirst;
+void AtExitLast() {
+    if (!g_lastRanFirst || g_steps != 99) {
+        Say("FAILED: exit functions out of order or missing\n");
+        ExitProcess(100);
+    }
+}
+void AtExitStep() { ++g_steps; }
+void AtExitFirst() { g_lastRanFirst = g_steps == 0; }
+
+void CheckExit() {
+    bool ok = std::atexit(AtExitLast) == 0;
+    for (int i = 0; i < 99; ++i) ok = ok && std::atexit(AtExitStep) == 0;
+    Check(ok && std::atexit(AtExitFirst) == 0, "atexit");
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -176,6 +195,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     CheckDivision();
     CheckLibrary();
     CheckContainers();
+    CheckExit();
     Say(g_failures ? Format("%d runtime check(s) failed\n", g_failures) : std::string("runtime checks passed\n"));
     return g_failures;
 }
