@@ -24,7 +24,16 @@ for bnc in "$dist"/*.BNC; do
     files+=("$base.BNC" "$base.MCR")
     [[ -f $dist/$base.HLP ]] && files+=("$base.HLP")
 done
-for f in "${files[@]}"; do cp "$dist/$f" "$stage/ZELBR/"; done
+echo "executables, as built and stripped:"
+for f in "${files[@]}"; do
+    case $f in
+    *.EXE | *.BNC)
+        "$ZELBR_ARCH-w64-mingw32-strip" --strip-all -o "$stage/ZELBR/$f" "$dist/$f"
+        printf '  %-14s %9d -> %9d bytes\n' "$f" "$(stat -c %s "$dist/$f")" "$(stat -c %s "$stage/ZELBR/$f")"
+        ;;
+    *) cp "$dist/$f" "$stage/ZELBR/" ;;
+    esac
+done
 # The readme in code page 932 with CR LF, as Windows 95's Notepad reads it.
 iconv -f UTF-8 -t CP932 "$root/docs/package-readme.txt" | sed 's/$/\r/' > "$stage/ZELBR/README.TXT"
 
@@ -41,10 +50,6 @@ done
 
 (cd "$stage" && TZ=UTC zip -q -X -9 -r "$zipfile" ZELBR)
 
-echo "executables:"
-for f in "$stage"/ZELBR/*.EXE "$stage"/ZELBR/*.BNC; do
-    printf '  %-14s %9d bytes\n' "$(basename "$f")" "$(stat -c %s "$f")"
-done
 total=$(du -cb "$stage"/ZELBR/* | tail -1 | cut -f1)
 size=$(stat -c %s "$zipfile")
 printf 'folder: %d files, %d bytes\n' "$(ls "$stage/ZELBR" | wc -l)" "$total"
