@@ -5,7 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 
+// Declared here rather than through the headers, which declare the ctype
+// functions defined below as the C runtime DLL's.
 extern "C" {
+__declspec(dllimport) int __stdcall WideCharToMultiByte(unsigned, unsigned long, const wchar_t*, int, char*, int,
+                                                        const char*, int*);
 __declspec(dllimport) int __cdecl _snprintf(char*, size_t, const char*, ...);
 __declspec(dllimport) double __cdecl strtod(const char*, char**);
 }
@@ -93,16 +97,40 @@ int __mingw_vsnprintf(char* buf, size_t cap, const char* fmt, va_list ap) {
             if (left) out.Repeat(' ', width - 1);
             break;
         }
-        case 's': {
-            const char* s = va_arg(ap, const char*);
-            if (!s) s = "(null)";
-            int n = 0;
-            while (s[n] && (prec < 0 || n < prec)) ++n;
-            if (!left) out.Repeat(' ', width - n);
-            for (int i = 0; i < n; ++i) out.Put(s[i]);
-            if (left) out.Repeat(' ', width - n);
+        case 'S':
+            size = 1;
+            [[fallthrough]];
+        case 's':
+            if (size == 1) {
+                // A wide string, in the ANSI code page, a character at a time.
+                const wchar_t* w = va_arg(ap, const wchar_t*);
+                if (!w) w = L"(null)";
+                char mb[8];
+                int bytes = 0;
+                for (const wchar_t* q = w; *q; ++q) {
+                    int k = WideCharToMultiByte(0 /* CP_ACP */, 0, q, 1, mb, sizeof mb, nullptr, nullptr);
+                    if (prec >= 0 && bytes + k > prec) break;
+                    bytes += k;
+                }
+                if (!left) out.Repeat(' ', width - bytes);
+                for (int done = 0; done < bytes; ++w) {
+                    int k = WideCharToMultiByte(0, 0, w, 1, mb, sizeof mb, nullptr, nullptr);
+                    for (int i = 0; i < k; ++i) out.Put(mb[i]);
+                    done += k;
+                }
+                if (left) out.Repeat(' ', width - bytes);
+                break;
+            }
+            {
+                const char* s = va_arg(ap, const char*);
+                if (!s) s = "(null)";
+                int n = 0;
+                while (s[n] && (prec < 0 || n < prec)) ++n;
+                if (!left) out.Repeat(' ', width - n);
+                for (int i = 0; i < n; ++i) out.Put(s[i]);
+                if (left) out.Repeat(' ', width - n);
+            }
             break;
-        }
         case 'n': {
             int* n = va_arg(ap, int*);
             if (n) *n = static_cast<int>(out.len);

@@ -55,6 +55,7 @@ void CheckFormat() {
     CheckText(Format("%u %li", 4294967295u, -2147483647L - 1), "4294967295 -2147483648", "%u %li");
     CheckText(Format("%.3s|%-4s|%3s|%c|%%", "abcdef", "ab", "x", 'y'), "abc|ab  |  x|y|%", "strings");
     CheckText(Format("%02d:%02d:%03d", 5, 7, 9), "05:07:009", "zero padding");
+    CheckText(Format("[%ls|%-4ls|%.2ls]", L"wide", L"ab", L"xyz"), "[wide|ab  |xy]", "wide strings");
     CheckText(Format("%*d|%.*d", 4, 1, 3, 2), "   1|002", "star width and precision");
     CheckText(Format("%.2f|%8.3f|%f", 3.14159, -2.5, 0.5), "3.14|  -2.500|0.500000", "floating point");
     char small[5];
