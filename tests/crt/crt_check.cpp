@@ -9,6 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <list>
+#include <map>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -170,6 +173,84 @@ void CheckContainers() {
     Check(map.size() == 2500 && !map.count(&cells[0]) && map.count(&cells[1]), "hash table erase");
 }
 
+// Red-black rules below a node: no red node with a red child, the same
+// number of black nodes on every path, parents linked back. Returns the
+// black height, or -1 when a rule is broken.
+int BlackHeight(const std::_Rb_tree_node_base* n, const std::_Rb_tree_node_base* parent) {
+    if (!n) return 1;
+    if (n->_M_parent != parent) return -1;
+    bool red = n->_M_color == std::_S_red;
+    if (red && ((n->_M_left && n->_M_left->_M_color == std::_S_red) ||
+                (n->_M_right && n->_M_right->_M_color == std::_S_red)))
+        return -1;
+    int l = BlackHeight(n->_M_left, n), r = BlackHeight(n->_M_right, n);
+    if (l < 0 || l != r) return -1;
+    return l + (red ? 0 : 1);
+}
+
+template <typename Set>
+bool TreeSound(const Set& set) {
+    const std::_Rb_tree_node_base* header = set.end()._M_node;
+    const std::_Rb_tree_node_base* root = header->_M_parent;
+    if (!root) return set.empty() && header->_M_left == header && header->_M_right == header;
+    if (root->_M_color != std::_S_black || BlackHeight(root, header) < 0) return false;
+    const std::_Rb_tree_node_base* lo = root;
+    while (lo->_M_left) lo = lo->_M_left;
+    const std::_Rb_tree_node_base* hi = root;
+    while (hi->_M_right) hi = hi->_M_right;
+    return header->_M_left == lo && header->_M_right == hi;
+}
+
+void CheckTreesAndLists() {
+    // Random inserts and erases against a table of which keys are in.
+    std::set<int> set;
+    std::map<int, int> map;
+    bool in[300] = {};
+    uint32_t x = 2463534242u;
+    bool ok = true;
+    for (int round = 0; round < 6000 && ok; ++round) {
+        x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+        int key = static_cast<int>(x % 300);
+        if ((x >> 16) % 3) {
+            set.insert(key);
+            map[key] = key * 2;
+            in[key] = true;
+        } else {
+            set.erase(key);
+            map.erase(key);
+            in[key] = false;
+        }
+        if (round % 97 == 0 || round > 5900) {
+            std::vector<int> want, got, back;
+            for (int k = 0; k < 300; ++k)
+                if (in[k]) want.push_back(k);
+            for (int k : set) got.push_back(k);
+            for (auto it = set.rbegin(); it != set.rend(); ++it) back.insert(back.begin(), *it);
+            ok = got == want && back == want && map.size() == want.size() && TreeSound(set) && TreeSound(map);
+            for (int k : want) ok = ok && map.at(k) == k * 2 && *set.lower_bound(k) == k;
+            if (!ok) Check(false, Format("tree after %d steps", round));
+        }
+    }
+    while (!set.empty()) set.erase(set.begin());
+    Check(TreeSound(set) && set.begin() == set.end(), "tree emptied");
+
+    std::list<int> list = {1, 2, 3};
+    list.push_front(0);
+    list.push_back(4);
+    list.erase(std::next(list.begin(), 2));
+    std::list<int> other = {7, 8};
+    list.splice(std::next(list.begin()), other);
+    list.reverse();
+    CheckText(Format("%d%d%d%d%d%d", list.front(), *std::next(list.begin()), *std::next(list.begin(), 2),
+                     *std::next(list.begin(), 3), *std::next(list.begin(), 4), list.back()),
+              "431870", "list hook, unhook, transfer, reverse");
+    std::list<int> empty;
+    list.swap(empty);
+    Check(list.empty() && empty.size() == 6 && empty.back() == 0, "list swap with an empty list");
+    empty.sort();
+    Check(empty.front() == 0 && empty.back() == 8 && other.empty(), "list sort");
+}
+
 // At exit the registered functions run last first; one that finds them out
 // of order ends the process with a failing code of its own.
 int g_steps;
@@ -196,6 +277,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     CheckDivision();
     CheckLibrary();
     CheckContainers();
+    CheckTreesAndLists();
     CheckExit();
     Say(g_failures ? Format("%d runtime check(s) failed\n", g_failures) : std::string("runtime checks passed\n"));
     return g_failures;
