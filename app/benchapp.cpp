@@ -7,9 +7,10 @@
 const char kInstanceMutexName[] = "ORVANEzelBrPrevInstance";
 
 BOOL CBenchApp::InitInstance() {
-    // Up-downs and progress bars come from the common controls.
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
+    // Up-downs and progress bars come from the common controls. Windows 95's
+    // comctl32 (4.00) registers all its classes here; InitCommonControlsEx
+    // came with 4.70.
+    InitCommonControls();
 
     m_osvi.dwOSVersionInfoSize = 148;
     if (!GetVersionExA(&m_osvi)) {

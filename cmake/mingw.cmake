@@ -17,3 +17,9 @@ set(CMAKE_FIND_ROOT_PATH /usr/${ZELBR_ARCH}-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Windows 95 machines: the 486 and the Pentium. The compiler's default is the
+# Pentium Pro (CMOV, FCOMI).
+if(ZELBR_ARCH STREQUAL "i686")
+    set(CMAKE_C_FLAGS_INIT "-march=i486 -mtune=pentium")
+    set(CMAKE_CXX_FLAGS_INIT "-march=i486 -mtune=pentium")
+endif()

@@ -3,9 +3,9 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 cross=$ZELBR_BUILD/cross
-# A build for the other architecture (or an older toolchain file) is thrown
-# away, not mixed.
-stamp="$ZELBR_ARCH mingw.cmake"
+# A build for the other architecture (or with another toolchain file: its
+# flags only apply at the first configure) is thrown away, not mixed.
+stamp="$ZELBR_ARCH $(cksum < "$ZELBR_ROOT/cmake/mingw.cmake")"
 if [[ -f $cross/build.ninja && "$(cat "$cross/.zelbr-arch" 2>/dev/null)" != "$stamp" ]]; then
     rm -rf "$cross"
 fi

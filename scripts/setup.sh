@@ -5,7 +5,7 @@ set -euo pipefail
 
 need_pkgs=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
            g++ cmake ninja-build googletest wine wine32:i386 xvfb xauth locales
-           fonts-ipafont-gothic fonts-ipafont-mincho fonts-wine x11-utils x11-apps netpbm)
+           fonts-ipafont-gothic fonts-ipafont-mincho fonts-wine x11-utils x11-apps netpbm zip unzip)
 
 missing=()
 for p in "${need_pkgs[@]}"; do
