@@ -31,9 +31,10 @@ private:
     HGDIOBJ m_old;
 };
 
-// Separate lines of the selected pen drawn with few calls, each as
-// MoveToEx and LineTo would draw it (its end point left out), in the order
-// added; a full batch is drawn at once to make room.
+// Separate lines of the selected pen, each as MoveToEx and LineTo would
+// draw it (its end point left out), in the order added; a full batch is
+// drawn at once to make room. Polyline per line: PolyPolyline is not
+// certain on every Windows 95.
 template <int N>
 class LineBatch {
 public:
@@ -45,17 +46,16 @@ public:
         if (m_lines == N) Draw();
         m_points[2 * m_lines] = POINT{x0, y0};
         m_points[2 * m_lines + 1] = POINT{x1, y1};
-        m_counts[m_lines++] = 2;
+        ++m_lines;
     }
     void Draw() {
-        if (m_lines > 0) PolyPolyline(m_dc, m_points, m_counts, m_lines);
+        for (int i = 0; i < m_lines; ++i) Polyline(m_dc, &m_points[2 * i], 2);
         m_lines = 0;
     }
 
 private:
     HDC m_dc;
     POINT m_points[2 * N];
-    DWORD m_counts[N];
     int m_lines = 0;
 };
 

@@ -655,6 +655,14 @@ bool Win9x() {
     return (GetVersion() & 0x80000000u) != 0;
 }
 
+bool UnicodeWindow(HWND hwnd) {
+    typedef BOOL(WINAPI * Query)(HWND);
+    HMODULE user = GetModuleHandleA("user32.dll");
+    Query query = user ? reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(user, "IsWindowUnicode")))
+                       : nullptr;
+    return query && query(hwnd);
+}
+
 std::string ShortPath(const std::string& path) {
     char buf[MAX_PATH + 1];
     DWORD n = GetShortPathNameA(path.c_str(), buf, MAX_PATH);

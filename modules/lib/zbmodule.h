@@ -309,6 +309,9 @@ bool CopyKeyTree(HKEY fromHive, const std::string& from, HKEY toHive, const std:
 // True on Windows 95 and 98 (and on a Wine that says it is one): the
 // platform id of GetVersion, which every Win32 system has.
 bool Win9x();
+// Whether a window of another program takes wide text. Looked up at run
+// time: a USER32 without the query is taken to hold only ANSI windows.
+bool UnicodeWindow(HWND hwnd);
 // The short (8.3) form of an existing path, for the programs of the day
 // that take no quotes and no long names; the path itself when there is none.
 std::string ShortPath(const std::string& path);

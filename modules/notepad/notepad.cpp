@@ -131,7 +131,7 @@ bool Measure(zb::Run& run) {
     if (!main) return false;
     HWND edit = FindWindowExA(main, nullptr, "Edit", nullptr);
     if (!edit) return run.Fail("notepad has no edit control");
-    g_positionsInBytes = zb::Win9x() && !IsWindowUnicode(edit);
+    g_positionsInBytes = zb::Win9x() && !zb::UnicodeWindow(edit);
     // The same window on every run: how much there is to repaint depends on
     // it. Low enough that the document does not fit, so paging scrolls.
     ShowWindow(main, SW_SHOWNORMAL);

@@ -258,7 +258,7 @@ bool Measure(zb::Run& run) {
     char editClass[64] = "";
     GetClassNameA(edit, editClass, sizeof editClass);
     g_positionsInBytes =
-        zb::Win9x() && lstrcmpiA(editClass, "RICHEDIT") == 0 && !IsWindowUnicode(edit);
+        zb::Win9x() && lstrcmpiA(editClass, "RICHEDIT") == 0 && !zb::UnicodeWindow(edit);
     // The same window on every run: how much there is to repaint depends on it.
     ShowWindow(main, SW_SHOWNORMAL);
     MoveWindow(main, 40, 40, 640, 440, TRUE);
