@@ -136,7 +136,9 @@ protected:
     void CloseMain(HWND main) {
         gui::Click(main, IDOK);
         DWORD code = 1;
-        EXPECT_TRUE(gui::WaitExit(program_, 10000, &code)) << "program did not end";
+        if (gui::WaitExit(program_, 10000, &code)) return;
+        HWND box = gui::WaitMessageBox(program_.pid, 0);
+        ADD_FAILURE() << "program did not end" << (box ? ", a box asks: " + gui::MessageBoxText(box) : "");
     }
     std::vector<uint8_t> Value(const char* key, const char* name, DWORD* type = nullptr) {
         std::vector<uint8_t> data;
