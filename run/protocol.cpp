@@ -33,6 +33,10 @@ int NextSelectedItem(HKEY root, const std::string& programDir, DWORD runCount, i
         LONG rc = walk->position < 0 ? ERROR_INVALID_PARAMETER
                                      : RegEnumKeyExA(measure.get(), static_cast<DWORD>(walk->position), name, &len,
                                                      nullptr, nullptr, nullptr, nullptr);
+        // Only a name too long for the buffer is passed over; any other
+        // error (the catalogue deleted under the walk) answers the same for
+        // every index, so it ends the pass as the end of the list does.
+        if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA && walk->position >= 0) rc = ERROR_NO_MORE_ITEMS;
         if (rc == ERROR_NO_MORE_ITEMS) {
             if (walk->position == 0) return static_cast<int>(runCount) + 1;  // no entries at all
             walk->position = -1;

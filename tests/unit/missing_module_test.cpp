@@ -134,3 +134,38 @@ TEST(MissingModules, ReportNamesEachMissingModuleOnceAndInCatalogueOrder) {
     EXPECT_EQ(lines, 4u) << text;
     EXPECT_NE(text.find("\t10000\t点\r\n\r\n"), std::string::npos) << text;
 }
+
+namespace {
+struct DeletedWalk {
+    HKEY root;
+    std::string dir;
+    int pass = -2;
+};
+DWORD WINAPI WalkDeletedCatalogue(void* p) {
+    DeletedWalk* w = static_cast<DeletedWalk*>(p);
+    run::AllItemsWalk walk;
+    // The first entry's module is missing; while that is said, another
+    // program deletes the whole catalogue.
+    w->pass = run::NextSelectedItem(w->root, w->dir, 10, 0, &walk,
+                                    [&](const std::string&) { DeleteKeyTree(w->root, "Measure"); });
+    return 0;
+}
+}  // namespace
+
+// A catalogue deleted during an all-items walk ends the walk as an empty one
+// would, instead of asking for every 32-bit index in turn.
+TEST(MissingModule, AllItemsWalkEndsWhenTheCatalogueIsDeletedUnderIt) {
+    ScratchKey s;
+    TempDir dir;
+    AddEntry(s, "0000", "GONE.BNC", 1);
+    AddEntry(s, "0001", "GONE1.BNC", 1);
+    AddEntry(s, "0002", "GONE2.BNC", 1);
+    DeletedWalk w{s.root(), dir.path};
+    HANDLE t = CreateThread(nullptr, 0, WalkDeletedCatalogue, &w, 0, nullptr);
+    ASSERT_TRUE(t);
+    const bool ended = WaitForSingleObject(t, 20000) == WAIT_OBJECT_0;
+    if (!ended) TerminateThread(t, 1);
+    CloseHandle(t);
+    ASSERT_TRUE(ended) << "the walk goes on over every 32-bit index";
+    EXPECT_GE(w.pass, 10) << "a deleted catalogue leaves nothing to run";
+}
