@@ -655,11 +655,20 @@ bool Win9x() {
     return (GetVersion() & 0x80000000u) != 0;
 }
 
+namespace {
+ProcLookup g_lookup = nullptr;
+FARPROC LookUp(const char* dll, const char* name) {
+    if (g_lookup) return g_lookup(dll, name);
+    HMODULE module = GetModuleHandleA(dll);
+    return module ? GetProcAddress(module, name) : nullptr;
+}
+}  // namespace
+
+void SetProcLookupForTest(ProcLookup lookup) { g_lookup = lookup; }
+
 bool UnicodeWindow(HWND hwnd) {
     typedef BOOL(WINAPI * Query)(HWND);
-    HMODULE user = GetModuleHandleA("user32.dll");
-    Query query = user ? reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(user, "IsWindowUnicode")))
-                       : nullptr;
+    Query query = reinterpret_cast<Query>(reinterpret_cast<void*>(LookUp("user32.dll", "IsWindowUnicode")));
     return query && query(hwnd);
 }
 

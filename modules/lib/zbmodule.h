@@ -312,6 +312,10 @@ bool Win9x();
 // Whether a window of another program takes wide text. Looked up at run
 // time: a USER32 without the query is taken to hold only ANSI windows.
 bool UnicodeWindow(HWND hwnd);
+// Tests stand in for the run-time lookup (nullptr: the platform's own), to
+// see a USER32 that lacks a function.
+typedef FARPROC (*ProcLookup)(const char* dll, const char* name);
+void SetProcLookupForTest(ProcLookup lookup);
 // The short (8.3) form of an existing path, for the programs of the day
 // that take no quotes and no long names; the path itself when there is none.
 std::string ShortPath(const std::string& path);

@@ -702,3 +702,22 @@ TEST(ConsoleFlags, ByTheKindOfProgram) {
     EXPECT_EQ(zb::HiddenConsoleFlags(dir + "MISSING.EXE"), 0u);
     zb::RemoveTree(dir);
 }
+
+namespace {
+FARPROC Nothing(const char*, const char*) { return nullptr; }
+}  // namespace
+
+// Edit positions follow the window's text kind; a USER32 without the query
+// (Windows 95 may lack it) holds only ANSI windows.
+TEST(Platform, UnicodeWindowAsksUser32AndTakesAMissingQueryForAnsi) {
+    HWND wide = CreateWindowExW(0, L"EDIT", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND narrow = CreateWindowExA(0, "EDIT", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(wide && narrow);
+    EXPECT_TRUE(zb::UnicodeWindow(wide));
+    EXPECT_FALSE(zb::UnicodeWindow(narrow));
+    zb::SetProcLookupForTest(&Nothing);
+    EXPECT_FALSE(zb::UnicodeWindow(wide));
+    zb::SetProcLookupForTest(nullptr);
+    DestroyWindow(wide);
+    DestroyWindow(narrow);
+}
