@@ -30,20 +30,33 @@ bool EndJob(HANDLE job) {
     return terminate && terminate(job, 1);
 }
 
-// Without a job (a platform without them, or one that does not nest them
-// inside the job we run in) the started processes are found by parentage.
-void EndProcessTree(DWORD root) {
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snap == INVALID_HANDLE_VALUE) return;
+std::vector<PROCESSENTRY32> Processes() {
     std::vector<PROCESSENTRY32> all;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE) return all;
     PROCESSENTRY32 e{};
     e.dwSize = sizeof e;
     for (BOOL ok = Process32First(snap, &e); ok; ok = Process32Next(snap, &e)) all.push_back(e);
     CloseHandle(snap);
+    return all;
+}
+
+bool Among(const std::vector<DWORD>& ids, DWORD id) {
+    for (DWORD i : ids)
+        if (i == id) return true;
+    return false;
+}
+
+// Without a job (a platform without them, or one that does not nest them
+// inside the job we run in) the started processes are found by parentage,
+// among those that did not run before the launch.
+void EndProcessTree(DWORD root, const std::vector<DWORD>& before) {
+    const std::vector<PROCESSENTRY32> all = Processes();
     std::vector<DWORD> tree{root};
     for (size_t i = 0; i < tree.size(); ++i)
         for (const PROCESSENTRY32& p : all)
-            if (p.th32ParentProcessID == tree[i] && p.th32ProcessID != root) tree.push_back(p.th32ProcessID);
+            if (p.th32ParentProcessID == tree[i] && !Among(tree, p.th32ProcessID) && !Among(before, p.th32ProcessID))
+                tree.push_back(p.th32ProcessID);
     for (DWORD pid : tree) {
         HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, pid);
         if (!h) continue;
@@ -56,6 +69,8 @@ void EndProcessTree(DWORD root) {
 
 bool ModuleProcess::Start(const std::string& path) {
     Release();
+    m_before.clear();
+    for (const PROCESSENTRY32& p : Processes()) m_before.push_back(p.th32ProcessID);
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -83,7 +98,7 @@ ModuleState ModuleProcess::Poll() const {
 
 void ModuleProcess::End() {
     if (!m_process) return;
-    if (!m_job || !EndJob(m_job)) EndProcessTree(m_pid);
+    if (!m_job || !EndJob(m_job)) EndProcessTree(m_pid, m_before);
     TerminateProcess(m_process, 1);
 }
 

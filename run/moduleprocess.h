@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "run/measurement.h"
 
@@ -29,6 +30,9 @@ private:
     HANDLE m_process = nullptr;
     HANDLE m_job = nullptr;  // null where the module could not be put in one
     DWORD m_pid = 0;
+    // Processes that ran before the launch: a process id is reused, so an
+    // older process whose long-gone parent had the module's id is no child.
+    std::vector<DWORD> m_before;
 };
 
 }  // namespace run
