@@ -42,7 +42,7 @@ int __mingw_vsnprintf(char* buf, size_t cap, const char* fmt, va_list ap) {
             out.Put(*p);
             continue;
         }
-        const char* specStart = p;
+        const char* convStart = p;
         bool left = false, zero = false, plus = false, space = false, alt = false;
         for (;; ++p) {
             char f = p[1];
@@ -184,22 +184,22 @@ int __mingw_vsnprintf(char* buf, size_t cap, const char* fmt, va_list ap) {
         }
         case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': {
             double v = size == 3 ? static_cast<double>(va_arg(ap, long double)) : va_arg(ap, double);
-            // The spec again without a length modifier and with the width
+            // The conversion again without a length modifier and with the width
             // and precision written out, for the runtime DLL.
-            char spec[40];
+            char conversion[40];
             int k = 0;
-            spec[k++] = '%';
-            if (left) spec[k++] = '-';
-            if (zero) spec[k++] = '0';
-            if (plus) spec[k++] = '+';
-            if (space) spec[k++] = ' ';
-            if (alt) spec[k++] = '#';
-            k += _snprintf(spec + k, sizeof spec - k - 4, "%d", width);
-            if (prec >= 0) k += _snprintf(spec + k, sizeof spec - k - 4, ".%d", prec > 60 ? 60 : prec);
-            spec[k++] = conv == 'F' ? 'f' : conv;
-            spec[k] = 0;
+            conversion[k++] = '%';
+            if (left) conversion[k++] = '-';
+            if (zero) conversion[k++] = '0';
+            if (plus) conversion[k++] = '+';
+            if (space) conversion[k++] = ' ';
+            if (alt) conversion[k++] = '#';
+            k += _snprintf(conversion + k, sizeof conversion - k - 4, "%d", width);
+            if (prec >= 0) k += _snprintf(conversion + k, sizeof conversion - k - 4, ".%d", prec > 60 ? 60 : prec);
+            conversion[k++] = conv == 'F' ? 'f' : conv;
+            conversion[k] = 0;
             char tmp[400];
-            int n = _snprintf(tmp, sizeof tmp - 1, spec, v);
+            int n = _snprintf(tmp, sizeof tmp - 1, conversion, v);
             if (n < 0) n = sizeof tmp - 1;
             tmp[n] = 0;
             for (int i = 0; i < n; ++i) out.Put(tmp[i]);
@@ -207,7 +207,7 @@ int __mingw_vsnprintf(char* buf, size_t cap, const char* fmt, va_list ap) {
         }
         default:
             // Unknown conversions are written as they stand.
-            for (const char* q = specStart; q <= p; ++q) out.Put(*q);
+            for (const char* q = convStart; q <= p; ++q) out.Put(*q);
             break;
         }
     }
