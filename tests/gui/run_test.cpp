@@ -475,15 +475,14 @@ TEST_F(RunTest, ModuleDeafToAnAbortIsEndedWithTheApplicationItStarted) {
     EXPECT_NE(text.find("起動したアプリケーションとともに終了させました。"), std::string::npos) << text;
     SaveShot(box, "module_ended");
     gui::Answer(box, IDOK);
+    EXPECT_TRUE(gui::WaitFor([&] { return !IsWindow(box); }, 5000));
     ASSERT_TRUE(WaitRestored(main));
     EXPECT_EQ(WaitForSingleObject(childProcess, 5000), static_cast<DWORD>(WAIT_OBJECT_0))
         << "the application it started still runs";
     CloseHandle(childProcess);
     EXPECT_EQ(GetPriorityClass(program_.process), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
     EXPECT_EQ(UiThreadPriority(main), THREAD_PRIORITY_NORMAL);
-    // Not closed here: after this abort the program sometimes does not end
-    // on its close button in full runs on a fresh prefix (an open fault,
-    // not yet understood); the fixture ends it.
+    CloseMain(main);
 }
 
 namespace {

@@ -134,7 +134,11 @@ protected:
         gui::Click(dlg, IDOK);
     }
     void CloseMain(HWND main) {
-        gui::Click(main, IDOK);
+        // A box just answered may still hold the window disabled for a moment.
+        if (!gui::WaitFor([&] { return gui::Click(main, IDOK); }, 10000)) {
+            ADD_FAILURE() << "the close button cannot be clicked (hidden or disabled)";
+            return;
+        }
         DWORD code = 1;
         if (gui::WaitExit(program_, 10000, &code)) return;
         HWND box = gui::WaitMessageBox(program_.pid, 0);
