@@ -23,7 +23,7 @@ bool ChooseFile(HWND owner, bool save, const char* title, char (&path)[MAX_PATH]
     ofn.lpstrTitle = title;
     ofn.lpstrDefExt = "REG";
     ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER | (save ? 0 : OFN_FILEMUSTEXIST);
-    return save ? GetSaveFileNameA(&ofn) != FALSE : GetOpenFileNameA(&ofn) != FALSE;
+    return save ? filedlg::Save(&ofn) != FALSE : filedlg::Open(&ofn) != FALSE;
 }
 
 enum class Read { kDone, kFailed, kTooLarge };

@@ -48,7 +48,7 @@ void CMainDlg::OnSaveText(UINT) {
     ofn.lpstrTitle = "ﾃｷｽﾄﾌｧｲﾙで保存";
     ofn.lpstrDefExt = "TXT";
     ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER;
-    if (!GetSaveFileNameA(&ofn)) {
+    if (!filedlg::Save(&ofn)) {
         const std::string refusal = SaveDialogRefusal();
         if (!refusal.empty()) MessageBox(refusal, MB_ICONEXCLAMATION);
         return;

@@ -7,11 +7,13 @@
 #include <cderr.h>
 #include <commdlg.h>
 
+#include "framework/filedlg.h"
+
 #include <string>
 
 // Empty after a cancel; otherwise the message that says why nothing was saved.
 inline std::string SaveDialogRefusal() {
-    switch (CommDlgExtendedError()) {
+    switch (filedlg::LastError()) {
         case 0:
             return std::string();
         case FNERR_BUFFERTOOSMALL:
