@@ -22,12 +22,12 @@ namespace {
 // 32-bit code), which drives the applications at another pace: its own
 // reference, taken the same way from two sessions on an idle host.
 #ifdef _WIN64
-constexpr uint32_t kReference = 3760000;
+constexpr uint32_t kReference = 7520000;
 #else
-constexpr uint32_t kReference = 1506300;
+constexpr uint32_t kReference = 3012600;
 #endif
 
-constexpr uint32_t kPasses = 21;
+constexpr uint32_t kPasses = 42;
 constexpr int kFolders = 2;
 constexpr int kFilesPerFolder = 15;
 
