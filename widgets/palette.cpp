@@ -60,6 +60,7 @@ bool AppPalette::Build(HWND window) {
     int depth = ColourDepth(dc);
     m_planes = GetDeviceCaps(dc, PLANES);
     m_bitsPixel = GetDeviceCaps(dc, BITSPIXEL);
+    m_paletteDevice = (GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) != 0;
     ReleaseDC(window, dc);
     PALETTEENTRY(&entries)[256] = *reinterpret_cast<PALETTEENTRY(*)[256]>(m_buffer->palPalEntry);
     if (!diapal || !BuildPaletteEntries(diapal, size, depth, entries)) return false;
@@ -83,7 +84,10 @@ void AppPalette::Realize(HWND window) const {
     if (!m_palette) return;
     HDC dc = GetDC(window);
     HPALETTE old = SelectPalette(dc, m_palette, FALSE);
-    if (RealizePalette(dc) > 0) InvalidateRect(window, nullptr, TRUE);
+    if (RealizePalette(dc) > 0) {
+        MappingChanged();
+        InvalidateRect(window, nullptr, TRUE);
+    }
     SelectPalette(dc, old, TRUE);
     RealizePalette(dc);
     ReleaseDC(window, dc);
