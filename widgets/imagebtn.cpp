@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "widgets/dib.h"
 #include "widgets/palette.h"
+#include "widgets/picture.h"
 
 namespace {
 const char kToolTipProp[] = "ZelbrToolTip";
@@ -130,14 +131,11 @@ void CImageBtn::DrawCell(HDC dc, UINT itemState) {
     // A copy of a bitmap in the display's format needs the palette only
     // where pixels are palette indices.
     HPALETTE oldPalette = m_palette && m_palette->OnPaletteDevice() ? m_palette->Select(dc, true) : nullptr;
-    // Compatible with the screen the item DC draws on; naming the item DC
-    // itself costs Wine an update of that DC's visible region.
-    HDC mem = CreateCompatibleDC(nullptr);
+    HDC mem = ScreenMemoryDC();
     HGDIOBJ oldBitmap = m_image ? SelectObject(mem, m_image) : nullptr;
     POINT cell = SheetCell(itemState);
     BitBlt(dc, 0, 0, m_cellWidth, m_cellHeight, mem, cell.x * m_cellWidth, cell.y * m_cellHeight, SRCCOPY);
     if (oldBitmap) SelectObject(mem, oldBitmap);
-    DeleteDC(mem);
     if (oldPalette) SelectPalette(dc, oldPalette, TRUE);
 }
 

@@ -2,6 +2,13 @@
 
 #include "widgets/palette.h"
 
+HDC ScreenMemoryDC() {
+    // The screen's, not a window DC's: naming a window DC costs Wine an
+    // update of its visible region.
+    static HDC dc = CreateCompatibleDC(nullptr);
+    return dc;
+}
+
 void KeptPicture::Drop() {
     if (m_bitmap) DeleteObject(m_bitmap);
     m_bitmap = nullptr;
@@ -20,9 +27,7 @@ HDC KeptPicture::Prepare(HDC dc, const RECT& client, const AppPalette* palette) 
         m_mapping = mapping;
         m_drawn = false;
     }
-    // The screen's, not dc's: naming a window DC costs Wine an update of
-    // its visible region.
-    HDC mem = CreateCompatibleDC(nullptr);
+    HDC mem = ScreenMemoryDC();
     if (!mem) return nullptr;
     m_oldBitmap = SelectObject(mem, m_bitmap);
     m_oldMemPalette = !m_drawn && palette ? palette->Select(mem, false) : nullptr;
@@ -38,7 +43,6 @@ void KeptPicture::Show(HDC dc, HDC mem, const AppPalette* palette) {
     if (m_oldMemPalette) SelectPalette(mem, m_oldMemPalette, TRUE);
     m_oldMemPalette = nullptr;
     SelectObject(mem, m_oldBitmap);
-    DeleteDC(mem);
 }
 
 HPALETTE KeptPicture::SelectAppPalette(HDC dc, const AppPalette* palette) {

@@ -7,6 +7,11 @@
 
 class AppPalette;
 
+// A memory DC compatible with the screen, made once and shared by every
+// paint that copies a picture: one made and deleted a paint was a good part
+// of a small widget's paint. Each user puts back what it selects.
+HDC ScreenMemoryDC();
+
 class KeptPicture {
 public:
     KeptPicture() = default;

@@ -121,10 +121,9 @@ LRESULT CBmpStatic::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 void CBmpStatic::Paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(m_hWnd, &ps);
-    HDC mem = CreateCompatibleDC(nullptr);
+    HDC mem = ScreenMemoryDC();
     HGDIOBJ old = m_image ? SelectObject(mem, m_image) : nullptr;
     BitBlt(dc, 0, 0, m_size.cx, m_size.cy, mem, 0, 0, SRCCOPY);
     if (old) SelectObject(mem, old);
-    DeleteDC(mem);
     EndPaint(m_hWnd, &ps);
 }
