@@ -74,6 +74,8 @@ const MessageEntry<CMainDlg> CMainDlg::kMessages[] = {
     {WM_TIMER, &CMainDlg::OnTimer},
     {WM_QUERYNEWPALETTE, &CMainDlg::OnQueryNewPalette},
     {WM_PALETTECHANGED, &CMainDlg::OnPaletteChanged},
+    {WM_SYSCOLORCHANGE, &CMainDlg::OnColoursChanged},
+    {WM_DISPLAYCHANGE, &CMainDlg::OnColoursChanged},
     {run::kEndMessage, &CMainDlg::OnEndBnc},
 };
 
@@ -207,6 +209,13 @@ LRESULT CMainDlg::OnPaletteChanged(WPARAM wp, LPARAM lp) {
     // Our own realisation changed it: realising again would loop.
     if (reinterpret_cast<HWND>(wp) != m_hWnd) RealizeAppPalette();
     return result;
+}
+
+// The kept pictures hold the colours as they were on the screen.
+LRESULT CMainDlg::OnColoursChanged(WPARAM, LPARAM) {
+    m_palette.DisplayChanged(m_hWnd);
+    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    return 0;
 }
 
 void CMainDlg::BuildSystemMenu() {
@@ -356,9 +365,9 @@ LRESULT CMainDlg::OnEraseBkgnd(WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CMainDlg::OnPaint(WPARAM, LPARAM) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(m_hWnd, &ps);
     if (IsIconic(m_hWnd)) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(m_hWnd, &ps);
         SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc));
         RECT r = GetClientRect();
         int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
@@ -366,7 +375,21 @@ LRESULT CMainDlg::OnPaint(WPARAM, LPARAM) {
         EndPaint(m_hWnd, &ps);
         return 0;
     }
-    HPALETTE oldPalette = m_palette.Select(dc, false);
+    // The face shows the display mode and, in mode 0, the item names: when
+    // they differ from the kept picture's, it is drawn again.
+    std::string shows(1, char('0' + m_options.displayMode));
+    if (m_options.displayMode == 0) {
+        int used = CountUsedItems();
+        shows += char('0' + used);
+        for (int k = 1; k <= used; ++k) shows += '\n' + m_itemBtn[k].TipText();
+    }
+    if (shows != m_faceShows) m_face.Drop();
+    m_faceShows = shows;
+    m_face.Paint(m_hWnd, &m_palette, [this](HDC dc, const RECT& client) { PaintFace(dc, client); });
+    return 0;
+}
+
+void CMainDlg::PaintFace(HDC dc, const RECT& client) {
     if (m_options.displayMode) {
         FillPanel(dc, m_clientRect, 7);
         DrawLogoFrame(dc, m_logoRect);
@@ -374,14 +397,11 @@ LRESULT CMainDlg::OnPaint(WPARAM, LPARAM) {
         DrawSunkenBevel(dc, m_itemPanelRect, 2);
         PaintSystemPanelTexts(dc);
     } else {
-        RECT r = GetClientRect();
+        const RECT& r = client;
         FillPanel(dc, r, 7);
         DrawSunkenBevel(dc, RECT{r.left + 3, r.top + 115, r.right - 3, r.bottom - 3}, 2);
         PaintCompactPanelTexts(dc);
     }
-    if (oldPalette) SelectPalette(dc, oldPalette, TRUE);
-    EndPaint(m_hWnd, &ps);
-    return 0;
 }
 
 void CMainDlg::PaintSystemPanelTexts(HDC dc) {

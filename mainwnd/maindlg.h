@@ -16,6 +16,7 @@
 #include "widgets/imagebtn.h"
 #include "widgets/led.h"
 #include "widgets/palette.h"
+#include "widgets/picture.h"
 #include "widgets/textpanel.h"
 
 class CMainDlg : public CDialog, private run::RunHost {
@@ -76,6 +77,7 @@ private:
     LRESULT OnTimer(WPARAM, LPARAM);
     LRESULT OnQueryNewPalette(WPARAM, LPARAM);
     LRESULT OnPaletteChanged(WPARAM, LPARAM);
+    LRESULT OnColoursChanged(WPARAM, LPARAM);
 
     void OnClipCopy(UINT);
     void OnSaveText(UINT);
@@ -97,6 +99,7 @@ private:
     // Item button of a row: the first call attaches it, later ones reload.
     void LoadItemButton(int row, bool fromResource, UINT bitmapId, const std::string& file = std::string());
     void FailAndQuit(const char* text);
+    void PaintFace(HDC dc, const RECT& client);
     void PaintSystemPanelTexts(HDC dc);
     void PaintCompactPanelTexts(HDC dc);
     void SetScoreTexts(int row, int score, bool repaint);
@@ -130,6 +133,8 @@ private:
 
     HICON m_hIcon = nullptr;
     AppPalette m_palette;
+    KeptPicture m_face;  // the window's own face under the controls
+    std::string m_faceShows;
     RECT m_clientRect{};
     RECT m_logoRect{};
     RECT m_sysPanelRect{3, 30, 309, 426};

@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "widgets/dib.h"
 #include "widgets/palette.h"
+#include "widgets/picture.h"
 
 namespace {
 const char kToolTipProp[] = "ZelbrToolTip";
@@ -101,20 +102,40 @@ LRESULT CImageBtn::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         ::SendMessageA(m_tipWnd, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
     }
     if (msg == WM_DESTROY) DeleteImage();
+    // The cell covers the whole button: no erase, and the paint goes
+    // straight to the cell instead of through the parent's WM_DRAWITEM.
+    if (msg == WM_ERASEBKGND && m_image) return 1;
+    if (msg == WM_PAINT && m_image) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(m_hWnd, &ps);
+        DrawCell(dc, PaintState());
+        EndPaint(m_hWnd, &ps);
+        return 0;
+    }
     return DefWindowProc(msg, wp, lp);
 }
 
-void CImageBtn::DrawItem(DRAWITEMSTRUCT* dis) {
-    HDC dc = dis->hDC;
-    HPALETTE oldPalette = m_palette ? m_palette->Select(dc, true) : nullptr;
-    // Compatible with the screen the item DC draws on; naming the item DC
-    // itself costs Wine an update of that DC's visible region.
-    HDC mem = CreateCompatibleDC(nullptr);
+// The item state the button class gives a whole-button WM_DRAWITEM.
+UINT CImageBtn::PaintState() {
+    LRESULT state = DefWindowProc(BM_GETSTATE, 0, 0);
+    UINT item = 0;
+    if (state & BST_PUSHED) item |= ODS_SELECTED;
+    if (state & BST_FOCUS) item |= ODS_FOCUS;
+    if (!::IsWindowEnabled(m_hWnd)) item |= ODS_DISABLED;
+    return item;
+}
+
+void CImageBtn::DrawItem(DRAWITEMSTRUCT* dis) { DrawCell(dis->hDC, dis->itemState); }
+
+void CImageBtn::DrawCell(HDC dc, UINT itemState) {
+    // A copy of a bitmap in the display's format needs the palette only
+    // where pixels are palette indices.
+    HPALETTE oldPalette = m_palette && m_palette->OnPaletteDevice() ? m_palette->Select(dc, true) : nullptr;
+    HDC mem = ScreenMemoryDC();
     HGDIOBJ oldBitmap = m_image ? SelectObject(mem, m_image) : nullptr;
-    POINT cell = SheetCell(dis->itemState);
+    POINT cell = SheetCell(itemState);
     BitBlt(dc, 0, 0, m_cellWidth, m_cellHeight, mem, cell.x * m_cellWidth, cell.y * m_cellHeight, SRCCOPY);
     if (oldBitmap) SelectObject(mem, oldBitmap);
-    DeleteDC(mem);
     if (oldPalette) SelectPalette(dc, oldPalette, TRUE);
 }
 

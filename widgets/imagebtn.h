@@ -32,6 +32,8 @@ protected:
 
 private:
     void DeleteImage();
+    UINT PaintState();
+    void DrawCell(HDC dc, UINT itemState);
     HWND m_tipWnd = nullptr;
     bool m_toolAdded = false;
     std::string m_tip;

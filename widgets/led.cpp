@@ -142,16 +142,15 @@ bool CNumLed::InitNumLed(int id, CWnd* parent, const AppPalette* palette) {
 
 LRESULT CNumLed::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_ERASEBKGND) return 1;  // the paint covers every pixel
-    if (msg != WM_PAINT) return CStatic::WindowProc(msg, wp, lp);
-    Paint();
-    return 0;
+    if (msg == WM_PAINT) {
+        m_picture.Paint(m_hWnd, m_palette, [this](HDC dc, const RECT& client) { Draw(dc, client); });
+        return 0;
+    }
+    if (msg == WM_SETTEXT || msg == WM_DESTROY) m_picture.Drop();
+    return CStatic::WindowProc(msg, wp, lp);
 }
 
-void CNumLed::Paint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(m_hWnd, &ps);
-    RECT client = GetClientRect();
-    HPALETTE oldPalette = m_palette ? m_palette->Select(dc, false) : nullptr;
+void CNumLed::Draw(HDC dc, const RECT& client) {
     PaintLedFace(dc, client);
     const std::string text = PaintText(m_hWnd);
     // One call a colour for all the segment lines of that colour: drawn one
@@ -177,8 +176,6 @@ void CNumLed::Paint() {
         SelectObject(dc, oldPen);
         DeleteObject(pen);
     }
-    if (oldPalette) SelectPalette(dc, oldPalette, TRUE);
-    EndPaint(m_hWnd, &ps);
 }
 
 bool CLevelLed::InitLevelLed(int id, CWnd* parent, const AppPalette* palette) {
@@ -195,16 +192,15 @@ bool CLevelLed::InitLevelLed(int id, CWnd* parent, const AppPalette* palette) {
 
 LRESULT CLevelLed::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_ERASEBKGND) return 1;  // the paint covers every pixel
-    if (msg != WM_PAINT) return CStatic::WindowProc(msg, wp, lp);
-    Paint();
-    return 0;
+    if (msg == WM_PAINT) {
+        m_picture.Paint(m_hWnd, m_palette, [this](HDC dc, const RECT& client) { Draw(dc, client); });
+        return 0;
+    }
+    if (msg == WM_SETTEXT || msg == WM_DESTROY) m_picture.Drop();
+    return CStatic::WindowProc(msg, wp, lp);
 }
 
-void CLevelLed::Paint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(m_hWnd, &ps);
-    RECT client = GetClientRect();
-    HPALETTE oldPalette = m_palette ? m_palette->Select(dc, false) : nullptr;
+void CLevelLed::Draw(HDC dc, const RECT& client) {
     PaintLedFace(dc, client);
     const int lit = led::LitBars(PaintText(m_hWnd));
     const led::LevelGeometry& g = m_geometry;
@@ -244,6 +240,4 @@ void CLevelLed::Paint() {
         if (ink.brush) DeleteObject(ink.brush);
         if (ink.pen) DeleteObject(ink.pen);
     }
-    if (oldPalette) SelectPalette(dc, oldPalette, TRUE);
-    EndPaint(m_hWnd, &ps);
 }

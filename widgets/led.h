@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/controls.h"
+#include "widgets/picture.h"
 
 class AppPalette;
 
@@ -55,14 +56,16 @@ public:
     void SetColors(int lit, int unlit) {
         m_lit = lit;
         m_unlit = unlit;
+        m_picture.Drop();
     }
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    void Paint();
+    void Draw(HDC dc, const RECT& client);
     const AppPalette* m_palette = nullptr;
+    KeptPicture m_picture;
     led::NumGeometry m_geometry;
     int m_lit = 250, m_unlit = 39;
 };
@@ -75,8 +78,9 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    void Paint();
+    void Draw(HDC dc, const RECT& client);
     const AppPalette* m_palette = nullptr;
+    KeptPicture m_picture;
     led::LevelGeometry m_geometry;
 };
 

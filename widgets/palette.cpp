@@ -58,13 +58,25 @@ bool AppPalette::Build(HWND window) {
     const uint8_t* diapal = BitmapResource("DIAPAL", &size);
     HDC dc = GetDC(window);
     int depth = ColourDepth(dc);
-    m_planes = GetDeviceCaps(dc, PLANES);
-    m_bitsPixel = GetDeviceCaps(dc, BITSPIXEL);
+    ReadFormat(dc);
     ReleaseDC(window, dc);
     PALETTEENTRY(&entries)[256] = *reinterpret_cast<PALETTEENTRY(*)[256]>(m_buffer->palPalEntry);
     if (!diapal || !BuildPaletteEntries(diapal, size, depth, entries)) return false;
     m_palette = CreatePalette(m_buffer);
     return m_palette != nullptr;
+}
+
+void AppPalette::ReadFormat(HDC dc) {
+    m_planes = GetDeviceCaps(dc, PLANES);
+    m_bitsPixel = GetDeviceCaps(dc, BITSPIXEL);
+    m_paletteDevice = (GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) != 0;
+}
+
+void AppPalette::DisplayChanged(HWND window) {
+    HDC dc = GetDC(window);
+    ReadFormat(dc);
+    ReleaseDC(window, dc);
+    MappingChanged();
 }
 
 HBITMAP AppPalette::ScreenBitmap(HDC dc, int width, int height) const {
@@ -83,7 +95,10 @@ void AppPalette::Realize(HWND window) const {
     if (!m_palette) return;
     HDC dc = GetDC(window);
     HPALETTE old = SelectPalette(dc, m_palette, FALSE);
-    if (RealizePalette(dc) > 0) InvalidateRect(window, nullptr, TRUE);
+    if (RealizePalette(dc) > 0) {
+        MappingChanged();
+        InvalidateRect(window, nullptr, TRUE);
+    }
     SelectPalette(dc, old, TRUE);
     RealizePalette(dc);
     ReleaseDC(window, dc);

@@ -45,6 +45,15 @@ public:
     // returns the palette to put back.
     HPALETTE Select(HDC dc, bool background) const;
     HPALETTE get() const { return m_palette; }
+    // Whether the display's pixels are palette indices (read once).
+    bool OnPaletteDevice() const { return m_paletteDevice; }
+    // Counts changes of the colours the palette's indices stand for on the
+    // screen: pictures kept in the display's format are stale after one.
+    unsigned Mapping() const { return m_mapping; }
+    void MappingChanged() const { ++m_mapping; }
+    // After a change of the display's format or colours: reads the format
+    // again and counts a change of the mapping.
+    void DisplayChanged(HWND window);
     // A bitmap of the display's own format, as CreateCompatibleBitmap would
     // make for dc, but without asking the device each time: under Wine that
     // question costs a round of display queries, more than the whole paint
@@ -52,7 +61,10 @@ public:
     HBITMAP ScreenBitmap(HDC dc, int width, int height) const;
 
 private:
+    void ReadFormat(HDC dc);
     int m_planes = 0, m_bitsPixel = 0;  // of the display, read once
+    bool m_paletteDevice = false;
+    mutable unsigned m_mapping = 0;
     LOGPALETTE* m_buffer = nullptr;
     HPALETTE m_palette = nullptr;
 };

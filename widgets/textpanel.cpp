@@ -62,47 +62,30 @@ bool CMsgStatic::InitMsgStatic(int id, CWnd* parent, const AppPalette* palette) 
 
 LRESULT CMsgStatic::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_ERASEBKGND) return 1;  // the paint covers every pixel
-    if (msg != WM_PAINT) return CStatic::WindowProc(msg, wp, lp);
-    Paint();
-    return 0;
+    if (msg == WM_PAINT) {
+        m_picture.Paint(m_hWnd, m_palette, [this](HDC dc, const RECT& client) { Draw(dc, client); });
+        return 0;
+    }
+    if (msg == WM_SETTEXT || msg == WM_DESTROY) m_picture.Drop();
+    return CStatic::WindowProc(msg, wp, lp);
 }
 
-// Drawn off-screen and copied in one step, so the text never flickers.
-void CMsgStatic::Paint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(m_hWnd, &ps);
-    const std::string text = PaintText(m_hWnd);
-    RECT r = GetClientRect();
-    HPALETTE oldPalette = m_palette ? m_palette->Select(dc, false) : nullptr;
-    HDC mem = CreateCompatibleDC(nullptr);  // the screen's, as the image buttons do
-    HPALETTE oldMemPalette = m_palette ? m_palette->Select(mem, false) : nullptr;
-    HBITMAP bitmap = m_palette ? m_palette->ScreenBitmap(dc, r.right, r.bottom)
-                               : CreateDiscardableBitmap(dc, r.right, r.bottom);
-    HGDIOBJ oldBitmap = SelectObject(mem, bitmap);
-
+void CMsgStatic::Draw(HDC dc, const RECT& r) {
     RECT inner = r;
     InflateRect(&inner, -2, -2);
-    FillPanel(mem, inner, 7);
+    FillPanel(dc, inner, 7);
     HFONT font = CreateFontA(12, 6, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_RASTER_PRECIS,
                              CLIP_TT_ALWAYS, PROOF_QUALITY, FF_MODERN | DEFAULT_PITCH, "ＭＳ ゴシック");
-    HGDIOBJ oldFont = SelectObject(mem, font);
-    COLORREF oldColour = SetTextColor(mem, PanelColor(0));
-    int oldMode = SetBkMode(mem, TRANSPARENT);
-    for (const panel::Line& line : panel::LayoutText(text))
-        TextOutA(mem, 4, line.y, line.text.c_str(), static_cast<int>(line.text.size()));
-    SetBkMode(mem, oldMode);
-    SetTextColor(mem, oldColour);
-    SelectObject(mem, oldFont);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    COLORREF oldColour = SetTextColor(dc, PanelColor(0));
+    int oldMode = SetBkMode(dc, TRANSPARENT);
+    for (const panel::Line& line : panel::LayoutText(PaintText(m_hWnd)))
+        TextOutA(dc, 4, line.y, line.text.c_str(), static_cast<int>(line.text.size()));
+    SetBkMode(dc, oldMode);
+    SetTextColor(dc, oldColour);
+    SelectObject(dc, oldFont);
     DeleteObject(font);
-    DrawSunkenBevel(mem, r, 2);
-
-    BitBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, SRCCOPY);
-    SelectObject(mem, oldBitmap);
-    DeleteObject(bitmap);
-    if (oldMemPalette) SelectPalette(mem, oldMemPalette, TRUE);
-    DeleteDC(mem);
-    if (oldPalette) SelectPalette(dc, oldPalette, TRUE);
-    EndPaint(m_hWnd, &ps);
+    DrawSunkenBevel(dc, r, 2);
 }
 
 CBmpStatic::~CBmpStatic() {
@@ -138,10 +121,9 @@ LRESULT CBmpStatic::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 void CBmpStatic::Paint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(m_hWnd, &ps);
-    HDC mem = CreateCompatibleDC(nullptr);
+    HDC mem = ScreenMemoryDC();
     HGDIOBJ old = m_image ? SelectObject(mem, m_image) : nullptr;
     BitBlt(dc, 0, 0, m_size.cx, m_size.cy, mem, 0, 0, SRCCOPY);
     if (old) SelectObject(mem, old);
-    DeleteDC(mem);
     EndPaint(m_hWnd, &ps);
 }

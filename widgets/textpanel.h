@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "framework/controls.h"
+#include "widgets/picture.h"
 
 class AppPalette;
 
@@ -30,8 +31,9 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    void Paint();
+    void Draw(HDC dc, const RECT& client);
     const AppPalette* m_palette = nullptr;
+    KeptPicture m_picture;
 };
 
 class CBmpStatic : public CStatic {

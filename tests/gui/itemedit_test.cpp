@@ -443,6 +443,53 @@ TEST_F(ItemEditTest, CompactWindowHeightFollowsTheItemsAfterApply) {
     CloseMain(main);
 }
 
+// The compact window shows the item names beside their buttons; another item
+// in the same slot, the window keeping its size, must show its own name at
+// once, as a fresh start with it shows.
+TEST_F(ItemEditTest, CompactWindowShowsTheNameOfAnItemThatTookTheSameSlot) {
+    MarkNotFirstStart();
+    Settings(1, 0x00);
+    Catalogue({1, 0});
+    std::string mcr = ReadFileBytes(dir_ + "M02.MCR");
+    ASSERT_GT(mcr.size(), 20u + 8);
+    mcr.replace(20, 8, std::string("\x95\xca\x82\xcc\x8d\x80\x96\xda", 8));  // another name
+    WriteFileBytes(dir_ + "M02.MCR", mcr);
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    SetCursorPos(0, 0);
+    const RECT names{70, 155, 207, 187};  // the first item's row
+    auto row = [&] {
+        gui::Image img = GrabSettled(main, true);
+        std::vector<COLORREF> px;
+        for (int y = names.top; y < names.bottom && y < img.h; ++y)
+            for (int x = names.left; x < names.right && x < img.w; ++x) px.push_back(img.At(x, y));
+        return px;
+    };
+    const std::vector<COLORREF> first = row();
+
+    HWND dlg = OpenEditor(main);
+    ASSERT_TRUE(dlg);
+    RemoteList list(List(dlg), program_.process);
+    list.ClickCheck(0);
+    list.ClickCheck(1);
+    ASSERT_TRUE(gui::Click(dlg, IDC_UPDATE));
+    ASSERT_TRUE(gui::WaitFor([&] { return Stored() == std::vector<std::string>{"M01.BNC=0", "M02.BNC=1"}; }, 3000));
+    gui::Click(dlg, IDCANCEL);
+    ASSERT_TRUE(gui::WaitGone(dlg));
+    RECT client;
+    GetClientRect(main, &client);
+    ASSERT_EQ(client.bottom, 160 + 35);
+    const std::vector<COLORREF> swapped = row();
+    EXPECT_NE(swapped, first) << "the new name shows";
+    CloseMain(main);
+
+    main = StartMain();
+    ASSERT_TRUE(main);
+    SetCursorPos(0, 0);
+    EXPECT_EQ(row(), swapped) << "as a fresh start shows it";
+    CloseMain(main);
+}
+
 TEST_F(ItemEditTest, EditorWithAnItemSelectedShowsItsDescriptionAndPicture) {
     MarkNotFirstStart();
     Settings(1, 0x00);
