@@ -41,6 +41,25 @@ public:
         EndPaint(window, &ps);
     }
 
+    // The messages of a widget that shows only its picture: true, with the
+    // answer in *result, for an erase (the picture covers every pixel) and a
+    // paint; a text change and the end drop the picture and go on to the
+    // window's class.
+    template <class Draw>
+    bool Handle(HWND window, const AppPalette* palette, UINT msg, LRESULT* result, Draw draw) {
+        if (msg == WM_ERASEBKGND) {
+            *result = 1;
+            return true;
+        }
+        if (msg == WM_PAINT) {
+            Paint(window, palette, draw);
+            *result = 0;
+            return true;
+        }
+        if (msg == WM_SETTEXT || msg == WM_DESTROY) Drop();
+        return false;
+    }
+
 private:
     template <class Draw>
     static void DrawDirect(HDC dc, const RECT& client, const AppPalette* palette, Draw& draw) {

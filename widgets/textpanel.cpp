@@ -61,12 +61,9 @@ bool CMsgStatic::InitMsgStatic(int id, CWnd* parent, const AppPalette* palette) 
 }
 
 LRESULT CMsgStatic::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_ERASEBKGND) return 1;  // the paint covers every pixel
-    if (msg == WM_PAINT) {
-        m_picture.Paint(m_hWnd, m_palette, [this](HDC dc, const RECT& client) { Draw(dc, client); });
-        return 0;
-    }
-    if (msg == WM_SETTEXT || msg == WM_DESTROY) m_picture.Drop();
+    LRESULT result = 0;
+    if (m_picture.Handle(m_hWnd, m_palette, msg, &result, [this](HDC dc, const RECT& client) { Draw(dc, client); }))
+        return result;
     return CStatic::WindowProc(msg, wp, lp);
 }
 
