@@ -2,7 +2,9 @@
 // its window: ten launches of each module with "Count" 0..9, each awaited by
 // its end message, then prints the run values from the module's record with
 // their mean, coefficient of variation, the mean of the last five runs
-// against the first five, and the score against its reference.
+// against the first five, and the score against its reference; and the same
+// figures for a fixed loop of arithmetic timed before every run, which show
+// how steady the host itself was meanwhile.
 // Usage: module_bench <program dir> [-v] [-i] [NAME ...]   (default: every
 // *.BNC there; -v also prints each run's pass times; -i interleaves the
 // modules run by run, to compare two builds of one under the same load)
@@ -131,8 +133,42 @@ bool BenchRun(const std::string& dir, const std::string& name, HWND window, HKEY
     return problem.empty();
 }
 
-// The ten run values of a module's record and their figures.
-bool Summary(const std::string& name) {
+struct Spread {
+    double mean = 0, cv = 0, trend = 0;  // trend: last half's mean against the first half's, in %
+};
+
+Spread SpreadOf(const std::vector<double>& v) {
+    Spread s;
+    if (v.size() < 2) return s;
+    double sum = 0, ss = 0, first = 0, last = 0;
+    for (double x : v) sum += x;
+    s.mean = sum / v.size();
+    for (double x : v) ss += (x - s.mean) * (x - s.mean);
+    s.cv = s.mean > 0 ? 100.0 * std::sqrt(ss / (v.size() - 1)) / s.mean : 0;
+    for (size_t i = 0; i < v.size() / 2; ++i) {
+        first += v[i];
+        last += v[v.size() - v.size() / 2 + i];
+    }
+    s.trend = first > 0 ? 100.0 * (last - first) / first : 0;
+    return s;
+}
+
+// A fixed piece of arithmetic, timed in microseconds: how steady the host
+// itself was. A virtual machine's processor may drift by several per cent
+// within seconds, and no module can repeat better than that.
+double HostLoop() {
+    LARGE_INTEGER f, a, b;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&a);
+    volatile uint32_t x = 1;
+    for (uint32_t i = 0; i < 20000000u; ++i) x = x * 1664525u + 1013904223u;
+    QueryPerformanceCounter(&b);
+    return 1e6 * double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
+}
+
+// The ten run values of a module's record and their figures, and those of
+// the host loop timed before each of its runs.
+bool Summary(const std::string& name, const std::vector<double>& hostLoops) {
     std::printf("%s\n", name.c_str());
     zb::Place place = zb::DefaultPlace();
     place.base = name;
@@ -141,26 +177,19 @@ bool Summary(const std::string& name) {
         std::printf("  no valid record of ten runs in Bench\\%s\n", name.c_str());
         return false;
     }
-    double sum = 0;
     std::printf("  runs (us):");
+    std::vector<double> runs;
     for (uint32_t v : r.values) {
         std::printf(" %lu", static_cast<unsigned long>(v));
-        sum += v;
+        runs.push_back(v);
     }
-    double mean = sum / zb::kMaxRuns, ss = 0;
-    for (uint32_t v : r.values) ss += (v - mean) * (v - mean);
-    double sd = std::sqrt(ss / (zb::kMaxRuns - 1));
-    double cv = mean > 0 ? 100.0 * sd / mean : 0;
-    double score = mean > 0 ? double(r.reference) / mean * 10000.0 : 0;
     // A trend from run to run shows what one run leaves for the next.
-    double first = 0, last = 0;
-    for (uint32_t i = 0; i < zb::kMaxRuns / 2; ++i) {
-        first += r.values[i];
-        last += r.values[zb::kMaxRuns / 2 + i];
-    }
-    double trend = first > 0 ? 100.0 * (last - first) / first : 0;
+    Spread s = SpreadOf(runs);
+    double score = s.mean > 0 ? double(r.reference) / s.mean * 10000.0 : 0;
     std::printf("\n  mean %.0f us  cv %.2f %%  last five %+.1f %%  reference %lu  score %.0f\n",
-                mean, cv, trend, static_cast<unsigned long>(r.reference), score);
+                s.mean, s.cv, s.trend, static_cast<unsigned long>(r.reference), score);
+    Spread host = SpreadOf(hostLoops);
+    std::printf("  host loop %.0f us  cv %.2f %%  last five %+.1f %%\n", host.mean, host.cv, host.trend);
     std::fflush(stdout);
     return true;
 }
@@ -218,17 +247,26 @@ int main(int argc, char** argv) {
     // Interleaved: run k of every module, then run k + 1..., so modules
     // compared with each other see the same load on the machine.
     std::vector<bool> ok(names.size(), true);
+    std::vector<std::vector<double>> hostLoops(names.size());
+    std::vector<double> allLoops;
+    auto run = [&](size_t i, DWORD k) {
+        hostLoops[i].push_back(HostLoop());
+        allLoops.push_back(hostLoops[i].back());
+        ok[i] = BenchRun(dir, names[i], window, handover, k, verbose);
+    };
     if (interleaved) {
         for (DWORD k = 0; k < zb::kMaxRuns; ++k)
             for (size_t i = 0; i < names.size(); ++i)
-                if (ok[i]) ok[i] = BenchRun(dir, names[i], window, handover, k, verbose);
+                if (ok[i]) run(i, k);
     }
     int failed = 0;
     for (size_t i = 0; i < names.size(); ++i) {
-        for (DWORD k = 0; !interleaved && ok[i] && k < zb::kMaxRuns; ++k)
-            ok[i] = BenchRun(dir, names[i], window, handover, k, verbose);
-        if (!ok[i] || !Summary(names[i])) ++failed;
+        for (DWORD k = 0; !interleaved && ok[i] && k < zb::kMaxRuns; ++k) run(i, k);
+        if (!ok[i] || !Summary(names[i], hostLoops[i])) ++failed;
     }
+    Spread host = SpreadOf(allLoops);
+    std::printf("host loop over the session: %zu timings, cv %.2f %%, last half %+.1f %%\n", allLoops.size(),
+                host.cv, host.trend);
     RegCloseKey(handover);
     DestroyWindow(window);
     return failed ? 1 : 0;
