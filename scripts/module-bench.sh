@@ -3,7 +3,8 @@
 # Xvfb, as a precise measurement does, and prints run values, mean,
 # coefficient of variation, the last five runs' mean against the first
 # five's, and score, with the same figures for a fixed loop of arithmetic
-# timed before every run: a module cannot repeat better than the host does. Usage: scripts/module-bench.sh [-v] [-i] [NAME ...]
+# timed before every run: a module cannot repeat better than the host does.
+# Usage: scripts/module-bench.sh [-v] [-i] [NAME ...]
 # (-v also prints each run's pass times; -i runs the modules in turn, run by
 # run, so two builds of one module copied in under two names see the same load.)
 #
