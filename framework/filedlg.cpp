@@ -2,10 +2,12 @@
 
 #include <cderr.h>
 
+#include "framework/kernelproc.h"
+
 namespace filedlg {
 namespace {
 FARPROC Function(const char* name) {
-    static HMODULE dll = LoadLibraryA("COMDLG32.DLL");
+    static HMODULE dll = LoadSystemLibrary("COMDLG32.DLL");
     return dll ? GetProcAddress(dll, name) : nullptr;
 }
 

@@ -28,3 +28,18 @@ template <class Fn>
 Fn ResolveKernelAs(const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(ResolveKernel(name)));
 }
+
+// A library of the system, from the system directory only. A plain
+// LoadLibrary looks first in the program's folder, where anyone may drop
+// measurement modules: a DLL of the same name there would run in our
+// process. Its own imports are looked for beside it, not there either.
+// Null when the system has no such library.
+inline HMODULE LoadSystemLibrary(const char* name) {
+    char path[MAX_PATH];
+    UINT n = GetSystemDirectoryA(path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return nullptr;
+    if (path[n - 1] != '\\') path[n++] = '\\';
+    if (n + lstrlenA(name) >= MAX_PATH) return nullptr;
+    lstrcpyA(path + n, name);
+    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}

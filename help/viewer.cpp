@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/kernelproc.h"
 #include "help/hlpfile.h"
 #include "help/protocol.h"
 #include "help/richtext.h"
@@ -349,13 +350,13 @@ bool OnlyRichEdit10() {
 // time, so the viewer starts without either.
 HWND CreateTextView() {
     const DWORD style = WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
-    if (!OnlyRichEdit10() && LoadLibraryA("riched20.dll")) {
+    if (!OnlyRichEdit10() && LoadSystemLibrary("riched20.dll")) {
         if (HWND w = Child(RICHEDIT_CLASSA, "", style, WS_EX_CLIENTEDGE, hlp::kIdText)) {
             g.richEdit2 = true;
             return w;
         }
     }
-    if (LoadLibraryA("riched32.dll")) return Child(RICHEDIT_CLASS10A, "", style, WS_EX_CLIENTEDGE, hlp::kIdText);
+    if (LoadSystemLibrary("riched32.dll")) return Child(RICHEDIT_CLASS10A, "", style, WS_EX_CLIENTEDGE, hlp::kIdText);
     return nullptr;
 }
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "framework/kernelproc.h"
 #include "framework/regkey.h"
 #include "framework/winapp.h"
 #include "res/resource.h"
@@ -45,7 +46,7 @@ namespace {
 FARPROC PlatformProc(const char* dll, const char* name) {
     HMODULE module = GetModuleHandleA(dll);
     // Left loaded: asked once per start, and the process ends soon enough.
-    if (!module) module = LoadLibraryA(dll);
+    if (!module) module = LoadSystemLibrary(dll);
     return module ? GetProcAddress(module, name) : nullptr;
 }
 

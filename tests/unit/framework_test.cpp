@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "framework/dialog.h"
+#include "framework/kernelproc.h"
 #include "framework/regkey.h"
 #include "framework/winapp.h"
 #include "res/resource.h"
@@ -12,6 +15,23 @@ TEST(AppPaths, HelpFileAndTitleComeFromTheExecutablePath) {
     EXPECT_EQ(HelpPathFor("C:\\x\\zel.br.exe"), "C:\\x\\zel.br.HLP");
     EXPECT_EQ(TitleFor("C:\\Prog\\ZELBR.EXE"), "ZELBR");
     EXPECT_EQ(TitleFor("ZELBR"), "ZELBR");
+}
+
+// What a plain LoadLibrary finds in the program's folder (this test itself,
+// already loaded) must not be what a system library is loaded from.
+TEST(SystemLibrary, ComesFromTheSystemDirectoryOnly) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    const char* base = std::strrchr(self, '\\') + 1;
+    ASSERT_NE(LoadLibraryA(base), nullptr);
+    EXPECT_EQ(LoadSystemLibrary(base), nullptr);
+
+    HMODULE version = LoadSystemLibrary("version.dll");
+    ASSERT_NE(version, nullptr);
+    char path[MAX_PATH], sys[MAX_PATH];
+    GetModuleFileNameA(version, path, MAX_PATH);
+    UINT n = GetSystemDirectoryA(sys, MAX_PATH);
+    EXPECT_EQ(CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path, n, sys, n), CSTR_EQUAL) << path;
 }
 
 TEST(RegKeyRead, SizeMismatchAndOversizedTextsCountAsMissing) {
