@@ -38,7 +38,9 @@ inline HMODULE LoadSystemLibrary(const char* name) {
     char path[MAX_PATH];
     UINT n = GetSystemDirectoryA(path, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return nullptr;
-    if (path[n - 1] != '\\') path[n++] = '\\';
+    // Only a drive's root ends in a backslash; any other last byte may be
+    // the second of a double-byte character that merely looks like one.
+    if (!(n == 3 && path[1] == ':')) path[n++] = '\\';
     if (n + lstrlenA(name) >= MAX_PATH) return nullptr;
     lstrcpyA(path + n, name);
     return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
