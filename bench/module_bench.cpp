@@ -5,9 +5,11 @@
 // against the first five, and the score against its reference; and the same
 // figures for a fixed loop of arithmetic timed before every run, which show
 // how steady the host itself was meanwhile.
-// Usage: module_bench <program dir> [-v] [-i] [NAME ...]   (default: every
-// *.BNC there; -v also prints each run's pass times; -i interleaves the
-// modules run by run, to compare two builds of one under the same load)
+// Usage: module_bench <program dir> [-v] [-i] [-p FILE] [NAME ...]
+// (default: every *.BNC there; -v also prints each run's pass times; -i
+// interleaves the modules run by run, to compare two builds of one under the
+// same load; -p reads host_probe's count from FILE around every run and
+// prints the runs with the host's speed during each taken out)
 #include <windows.h>
 
 #include <algorithm>
@@ -166,9 +168,50 @@ double HostLoop() {
     return 1e6 * double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
 }
 
-// The ten run values of a module's record and their figures, and those of
-// the host loop timed before each of its runs.
-bool Summary(const std::string& name, const std::vector<double>& hostLoops) {
+// host_probe's count of finished pieces of work, from the first eight
+// bytes of its file; 0 when it cannot be read.
+uint64_t ProbeCount(HANDLE file) {
+    uint64_t n = 0;
+    DWORD got = 0;
+    if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0 ||
+        !ReadFile(file, &n, sizeof n, &got, nullptr) || got != sizeof n)
+        return 0;
+    return n;
+}
+
+double Seconds() {
+    LARGE_INTEGER f, t;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t);
+    return double(t.QuadPart) / double(f.QuadPart);
+}
+
+// The probe's pieces per second while a run went on.
+struct ProbeWatch {
+    HANDLE file;
+    uint64_t count0 = 0;
+    double t0 = 0;
+    void Start() {
+        count0 = ProbeCount(file);
+        t0 = Seconds();
+    }
+    double Rate() const {
+        uint64_t count1 = ProbeCount(file);
+        double t = Seconds() - t0;
+        return count0 && count1 > count0 && t > 0 ? double(count1 - count0) / t : 0;
+    }
+};
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// The ten run values of a module's record and their figures, those of the
+// host loop timed before each of its runs and, with the probe, of the runs
+// scaled by the host's speed during each against its median speed.
+bool Summary(const std::string& name, const std::vector<double>& hostLoops,
+             const std::vector<double>& probeRates) {
     std::printf("%s\n", name.c_str());
     zb::Place place = zb::DefaultPlace();
     place.base = name;
@@ -190,6 +233,18 @@ bool Summary(const std::string& name, const std::vector<double>& hostLoops) {
                 s.mean, s.cv, s.trend, static_cast<unsigned long>(r.reference), score);
     Spread host = SpreadOf(hostLoops);
     std::printf("  host loop %.0f us  cv %.2f %%  last five %+.1f %%\n", host.mean, host.cv, host.trend);
+    if (probeRates.size() == runs.size() &&
+        std::find(probeRates.begin(), probeRates.end(), 0.0) == probeRates.end()) {
+        double median = Median(probeRates);
+        std::vector<double> scaled;
+        for (size_t k = 0; k < runs.size(); ++k) scaled.push_back(runs[k] * probeRates[k] / median);
+        Spread probe = SpreadOf(probeRates), fair = SpreadOf(scaled);
+        std::printf("  host probe  cv %.2f %%  last five %+.1f %%;  runs at the median host speed:"
+                    "  cv %.2f %%  last five %+.1f %%\n",
+                    probe.cv, probe.trend, fair.cv, fair.trend);
+    } else if (!probeRates.empty()) {
+        std::printf("  host probe: no count read around some run\n");
+    }
     std::fflush(stdout);
     return true;
 }
@@ -198,16 +253,25 @@ bool Summary(const std::string& name, const std::vector<double>& hostLoops) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: module_bench <program dir> [-v] [-i] [NAME ...]\n");
+        std::fprintf(stderr, "usage: module_bench <program dir> [-v] [-i] [-p FILE] [NAME ...]\n");
         return 2;
     }
     std::string dir = argv[1];
     if (dir.back() != '\\') dir += '\\';
     std::vector<std::string> names;
     bool verbose = false, interleaved = false;
+    HANDLE probeFile = INVALID_HANDLE_VALUE;
     for (int i = 2; i < argc; ++i) {
         if (std::string(argv[i]) == "-v")
             verbose = true;
+        else if (std::string(argv[i]) == "-p" && i + 1 < argc) {
+            probeFile = CreateFileA(argv[++i], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+            if (probeFile == INVALID_HANDLE_VALUE) {
+                std::fprintf(stderr, "cannot open the probe's file %s\n", argv[i]);
+                return 1;
+            }
+        }
         else if (std::string(argv[i]) == "-i")
             interleaved = true;
         else
@@ -248,11 +312,18 @@ int main(int argc, char** argv) {
     // compared with each other see the same load on the machine.
     std::vector<bool> ok(names.size(), true);
     std::vector<std::vector<double>> hostLoops(names.size());
-    std::vector<double> allLoops;
+    std::vector<std::vector<double>> probeRates(names.size());
+    std::vector<double> allLoops, allRates;
     auto run = [&](size_t i, DWORD k) {
         hostLoops[i].push_back(HostLoop());
         allLoops.push_back(hostLoops[i].back());
+        ProbeWatch watch{probeFile};
+        if (probeFile != INVALID_HANDLE_VALUE) watch.Start();
         ok[i] = BenchRun(dir, names[i], window, handover, k, verbose);
+        if (probeFile != INVALID_HANDLE_VALUE) {
+            probeRates[i].push_back(watch.Rate());
+            allRates.push_back(probeRates[i].back());
+        }
     };
     if (interleaved) {
         for (DWORD k = 0; k < zb::kMaxRuns; ++k)
@@ -262,11 +333,17 @@ int main(int argc, char** argv) {
     int failed = 0;
     for (size_t i = 0; i < names.size(); ++i) {
         for (DWORD k = 0; !interleaved && ok[i] && k < zb::kMaxRuns; ++k) run(i, k);
-        if (!ok[i] || !Summary(names[i], hostLoops[i])) ++failed;
+        if (!ok[i] || !Summary(names[i], hostLoops[i], probeRates[i])) ++failed;
     }
     Spread host = SpreadOf(allLoops);
     std::printf("host loop over the session: %zu timings, cv %.2f %%, last half %+.1f %%\n", allLoops.size(),
                 host.cv, host.trend);
+    if (!allRates.empty()) {
+        Spread probe = SpreadOf(allRates);
+        std::printf("host probe over the session: %zu runs, cv %.2f %%, last half %+.1f %%\n", allRates.size(),
+                    probe.cv, probe.trend);
+        CloseHandle(probeFile);
+    }
     RegCloseKey(handover);
     DestroyWindow(window);
     return failed ? 1 : 0;
