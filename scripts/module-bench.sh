@@ -39,7 +39,7 @@ probe_pid=
 probe_file=
 for a in "$@"; do
     if [[ $a == -p ]]; then
-        other=$(taskset -pc $$ | sed 's/.*: *//' | tr ',' '\n' | while IFS=- read -r lo hi; do
+        other=$(tr ',' '\n' < /sys/devices/system/cpu/online | while IFS=- read -r lo hi; do
             seq "$lo" "${hi:-$lo}"; done | grep -vx "${cpu:-0}" | head -1)
         if [[ -z ${cpu:-} || -z $other ]]; then
             echo "module-bench: -p needs a second processor" >&2
