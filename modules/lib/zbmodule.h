@@ -192,6 +192,11 @@ class Run {
     // again).
     template <class F>
     bool TimePasses(uint32_t passes, F pass);
+    // The same, adding to the passes timed so far in this run (the value
+    // then comes from all of them): for work spread over several launches
+    // of a program, of which one may run slower all its life.
+    template <class F>
+    bool TimeMorePasses(uint32_t passes, F pass);
     // The pass times, comma-separated us; "" without TimePasses.
     std::string PassTimes() const;
 
@@ -256,6 +261,11 @@ bool Run::WaitUntil(F cond, const char* what, DWORD timeoutMs, DWORD stepMs) {
 template <class F>
 bool Run::TimePasses(uint32_t passes, F pass) {
     m_passes.clear();
+    return TimeMorePasses(passes, pass);
+}
+
+template <class F>
+bool Run::TimeMorePasses(uint32_t passes, F pass) {
     for (uint32_t i = 0; i < passes; ++i) {
         uint64_t before = ElapsedUs();
         StartClock();

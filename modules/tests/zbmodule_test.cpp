@@ -529,6 +529,37 @@ TEST(RunHelpers, StopwatchAddsUpItsTimedParts) {
     EXPECT_EQ(run.Value(), 77u);
 }
 
+std::vector<uint64_t> PassList(const std::string& times) {
+    std::vector<uint64_t> v;
+    for (size_t at = 0; at < times.size();) {
+        size_t comma = times.find(',', at);
+        if (comma == std::string::npos) comma = times.size();
+        v.push_back(std::stoull(times.substr(at, comma - at)));
+        at = comma + 1;
+    }
+    return v;
+}
+
+TEST(RunHelpers, MorePassesAddToTheRunsAndANewRunOfPassesStartsAfresh) {
+    ScratchPlace s;
+    zb::Run run(s.place, 0);
+    auto slow = [](uint32_t i) {
+        Sleep(i == 0 ? 20 : 1);
+        return true;
+    };
+    ASSERT_TRUE(run.TimePasses(3, slow));
+    EXPECT_EQ(PassList(run.PassTimes()).size(), 3u);
+    ASSERT_TRUE(run.TimeMorePasses(2, slow));
+    std::vector<uint64_t> all = PassList(run.PassTimes());
+    ASSERT_EQ(all.size(), 5u);
+    EXPECT_GT(all[3], all[4]);  // the second launch's own first pass
+    // The value comes from all five: the fastest two of them, times five.
+    EXPECT_EQ(run.Value(), zb::TypicalTotal(all));
+    ASSERT_TRUE(run.TimePasses(2, slow));
+    EXPECT_EQ(PassList(run.PassTimes()).size(), 2u);
+    EXPECT_FALSE(run.TimeMorePasses(3, [](uint32_t i) { return i < 1; }));
+}
+
 TEST(RunHelpers, LaunchedProgramsAreEndedWithTheRun) {
     ScratchPlace s;
     HANDLE dup = nullptr;
