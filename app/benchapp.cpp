@@ -1,17 +1,10 @@
 #include "app/benchapp.h"
 
-#include <commctrl.h>
-
 #include "mainwnd/maindlg.h"
 
 const char kInstanceMutexName[] = "ORVANEzelBrPrevInstance";
 
 BOOL CBenchApp::InitInstance() {
-    // Up-downs and progress bars come from the common controls. Windows 95's
-    // comctl32 (4.00) registers all its classes here; InitCommonControlsEx
-    // came with 4.70.
-    InitCommonControls();
-
     m_osvi.dwOSVersionInfoSize = 148;
     if (!GetVersionExA(&m_osvi)) {
         AppMessageBox(nullptr,

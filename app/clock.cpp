@@ -1,10 +1,26 @@
 #include "app/clock.h"
 
-#include <mmsystem.h>
+#include "framework/kernelproc.h"
 
 namespace {
 // Thread timers carry no context; one calibration runs at a time.
 CalibratedClock* g_waiting = nullptr;
+
+// winmm comes from the system directory when the clock first reads it,
+// rather than as an import: imports are looked for in the program's folder
+// first, which holds every module file of the catalogue. Without it the
+// tick count stands in.
+using TimeFn = DWORD(WINAPI*)();
+TimeFn g_time = nullptr;
+
+DWORD MultimediaTime() {
+    if (!g_time) {
+        HMODULE winmm = LoadSystemLibrary("winmm.dll");
+        FARPROC proc = winmm ? GetProcAddress(winmm, "timeGetTime") : nullptr;
+        g_time = proc ? reinterpret_cast<TimeFn>(reinterpret_cast<void*>(proc)) : &GetTickCount;
+    }
+    return g_time();
+}
 }  // namespace
 
 CalibratedClock::~CalibratedClock() { StopTimer(); }
@@ -26,7 +42,7 @@ bool CalibratedClock::Sample(DWORD mm, DWORD tick) {
 
 void CalibratedClock::Start() {
     StopTimer();
-    DWORD mm = timeGetTime();
+    DWORD mm = MultimediaTime();
     Begin(mm, GetTickCount());
     // The timer may fire early on a coarse tick; OnTimer then waits on.
     m_timer = SetTimer(nullptr, 0, 210, &CalibratedClock::OnTimer);
@@ -41,7 +57,7 @@ void CALLBACK CalibratedClock::OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
     }
     // The tick count first: the multimedia reading must not precede it.
     DWORD tick = GetTickCount();
-    if (clock->Sample(timeGetTime(), tick)) clock->StopTimer();
+    if (clock->Sample(MultimediaTime(), tick)) clock->StopTimer();
 }
 
 void CalibratedClock::StopTimer() {
@@ -50,4 +66,4 @@ void CalibratedClock::StopTimer() {
     if (g_waiting == this) g_waiting = nullptr;
 }
 
-DWORD CalibratedClock::Now() const { return m_useMultimediaTimer ? timeGetTime() : GetTickCount(); }
+DWORD CalibratedClock::Now() const { return m_useMultimediaTimer ? MultimediaTime() : GetTickCount(); }

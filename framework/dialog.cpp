@@ -1,5 +1,6 @@
 #include "framework/dialog.h"
 
+#include "framework/commonctl.h"
 #include "framework/winapp.h"
 
 void CDataExchange::Text(int id, std::string& value) {
@@ -42,6 +43,7 @@ void CDataExchange::Radio(int firstId, int& value) {
 INT_PTR CDialog::DoModal() {
     CWinApp* app = CWinApp::Get();
     HINSTANCE inst = app ? app->m_hInstance : GetModuleHandleA(nullptr);
+    if (m_commonControls) commonctl::Load();
     return DialogBoxParamA(inst, MAKEINTRESOURCEA(m_templateId), m_parent ? m_parent->m_hWnd : nullptr,
                            &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }

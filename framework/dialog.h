@@ -41,6 +41,11 @@ protected:
     virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     virtual bool OnCommand(UINT id, UINT code, HWND control);
 
+    // Whether the template may hold common controls, whose library is then
+    // loaded before the dialog is made. A dialog that holds none saves the
+    // loading.
+    bool m_commonControls = true;
+
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp);

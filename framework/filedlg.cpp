@@ -7,7 +7,7 @@
 namespace filedlg {
 namespace {
 FARPROC Function(const char* name) {
-    static HMODULE dll = LoadSystemLibrary("COMDLG32.DLL");
+    static HMODULE dll = LoadSystemLibrary("comdlg32.dll");
     return dll ? GetProcAddress(dll, name) : nullptr;
 }
 

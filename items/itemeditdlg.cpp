@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/help.h"
+#include "framework/commonctl.h"
 #include "framework/winapp.h"
 #include "items/catalogue.h"
 #include "items/itemedit.h"
@@ -17,12 +18,12 @@ const int kDescriptionStatics[] = {IDC_IE_NAME, IDC_IE_VERSION, IDC_IE_APP, IDC_
 // Check marks: 145 unticked, 146 ticked, both masked by 149.
 HIMAGELIST CheckMarkImages() {
     HINSTANCE inst = CWinApp::Get()->m_hInstance;
-    HIMAGELIST list = ImageList_Create(21, 15, ILC_COLOR4 | ILC_MASK, 2, 0);
+    HIMAGELIST list = commonctl::ImageListCreate(21, 15, ILC_COLOR4 | ILC_MASK, 2, 0);
     if (!list) return nullptr;
     HBITMAP mask = static_cast<HBITMAP>(LoadImageA(inst, MAKEINTRESOURCEA(149), IMAGE_BITMAP, 0, 0, 0));
     for (UINT id : {145u, 146u}) {
         HBITMAP image = static_cast<HBITMAP>(LoadImageA(inst, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
-        ImageList_Add(list, image, mask);
+        commonctl::ImageListAdd(list, image, mask);
         if (image) DeleteObject(image);
     }
     if (mask) DeleteObject(mask);

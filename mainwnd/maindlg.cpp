@@ -96,6 +96,8 @@ const CommandEntry<CMainDlg> CMainDlg::kCommands[] = {
 };
 
 CMainDlg::CMainDlg() : CDialog(IDD_MAIN) {
+    // Its tool tip loads them at the first mouse move over a button.
+    m_commonControls = false;
     m_hIcon = LoadIconA(CWinApp::Get()->m_hInstance, MAKEINTRESOURCEA(IDI_MAIN));
 }
 

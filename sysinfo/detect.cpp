@@ -44,9 +44,10 @@ std::string CommentText(const char* computer, const char* user) {
 namespace {
 
 FARPROC PlatformProc(const char* dll, const char* name) {
-    HMODULE module = GetModuleHandleA(dll);
     // Left loaded: asked once per start, and the process ends soon enough.
-    if (!module) module = LoadSystemLibrary(dll);
+    // Not asked for by name first: under Wine that searches the program's
+    // folder, every module file of it, for a library that is not there.
+    HMODULE module = LoadSystemLibrary(dll);
     return module ? GetProcAddress(module, name) : nullptr;
 }
 
@@ -249,9 +250,13 @@ DeviceLists DetectPlatformDevices() {
     // whole device tree grows with every device the machine ever had.
     lists.display = NtClassDrivers(kDisplayClass);
     if (!AdapterList(&lists.network)) lists.network = NtClassDrivers(kNetClass);
-    for (UINT i = 0, n = waveOutGetNumDevs(); i < n; ++i) {
+    using NumDevsFn = UINT(WINAPI*)();
+    using DevCapsFn = MMRESULT(WINAPI*)(UINT_PTR, WAVEOUTCAPSA*, UINT);
+    auto numDevs = Resolve<NumDevsFn>("winmm.dll", "waveOutGetNumDevs");
+    auto devCaps = Resolve<DevCapsFn>("winmm.dll", "waveOutGetDevCapsA");
+    for (UINT i = 0, n = numDevs && devCaps ? numDevs() : 0; i < n; ++i) {
         WAVEOUTCAPSA caps{};
-        if (waveOutGetDevCapsA(i, &caps, sizeof caps) == MMSYSERR_NOERROR) lists.sound.push_back(caps.szPname);
+        if (devCaps(i, &caps, sizeof caps) == MMSYSERR_NOERROR) lists.sound.push_back(caps.szPname);
     }
     return lists;
 }

@@ -1,5 +1,6 @@
 #include "widgets/imagebtn.h"
 
+#include "framework/commonctl.h"
 #include "framework/winapp.h"
 #include "items/catalogue.h"
 #include "res/resource.h"
@@ -71,7 +72,13 @@ bool CImageBtn::Subclass(int id, CWnd* parent, const AppPalette* palette) {
 
 void CImageBtn::SetTip(const std::string& tip) {
     m_tip = tip;
-    if (!m_tipWnd) m_tipWnd = SharedToolTip(::GetParent(m_hWnd));
+    if (m_toolAdded) AddTool();
+}
+
+// The tool tip comes with the first mouse message over the button: a tip
+// no one points at needs no library loaded at start.
+void CImageBtn::AddTool() {
+    if (!m_tipWnd && commonctl::Load()) m_tipWnd = SharedToolTip(::GetParent(m_hWnd));
     if (!m_tipWnd) return;
     TOOLINFOA ti = ToolFor(m_hWnd, m_tip);
     ::SendMessageA(m_tipWnd, TTM_ACTIVATE, FALSE, 0);
@@ -93,6 +100,7 @@ void CImageBtn::DeleteImage() {
 }
 
 LRESULT CImageBtn::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (RelaysToToolTip(msg) && !m_toolAdded) AddTool();
     if (RelaysToToolTip(msg) && m_tipWnd) {
         MSG m{};
         m.hwnd = m_hWnd;

@@ -20,6 +20,7 @@ public:
     ~CImageBtn() override;
     void DrawItem(DRAWITEMSTRUCT* dis) override;
     const std::string& TipText() const { return m_tip; }
+    // Null until the mouse first comes over the button.
     HWND ToolTip() const { return m_tipWnd; }
 
 protected:
@@ -31,6 +32,7 @@ protected:
     const AppPalette* m_palette = nullptr;
 
 private:
+    void AddTool();
     void DeleteImage();
     UINT PaintState();
     void DrawCell(HDC dc, UINT itemState);

@@ -431,6 +431,12 @@ TEST(ImageButton, ItemButtonKindStateAndTipFollowEachLoad) {
     EXPECT_EQ(r.left, 7);
     EXPECT_EQ(r.right - r.left, 59);
     EXPECT_EQ(r.bottom - r.top, 33);
+    // The tip comes with the mouse, holding the text of the latest load.
+    b.AutoLoad(true, CItemBtn::kEmptyBitmap, "");
+    b.AutoLoad(true, CItemBtn::kAllItemsBitmap, "");
+    EnableWindow(button, TRUE);
+    EXPECT_FALSE(b.ToolTip()) << "no tip window before the mouse comes";
+    SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
     ASSERT_TRUE(b.ToolTip());
     EXPECT_EQ(ToolText(b.ToolTip(), button), "全項目の測定");
 
