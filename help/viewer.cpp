@@ -501,6 +501,7 @@ bool HandOver(HANDLE mutex, const std::string& path, const std::string& key) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    RestrictLibrarySearch();
     std::vector<std::string> args = SplitArgs(GetCommandLineA());
     if (!args.empty()) args.erase(args.begin());  // the program's own path
     std::string path = args.empty() ? std::string() : args[0];

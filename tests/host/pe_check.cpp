@@ -140,6 +140,10 @@ std::vector<std::string> ReadImage(const Image& img, std::vector<Import>* import
             faults.push_back("import with an unreadable DLL name");
             break;
         }
+        // Wine finds a library whose case differs from its file's only by
+        // reading the whole system directory, at every start.
+        if (dll.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") != std::string::npos)
+            faults.push_back("imports " + dll + " spelt in capitals, not as the system's file is");
         size_t t = img.Offset(lookup ? lookup : thunks);
         for (;; t += 4) {
             if (t == SIZE_MAX || !img.Has(t, 4)) {

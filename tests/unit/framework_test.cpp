@@ -34,6 +34,30 @@ TEST(SystemLibrary, ComesFromTheSystemDirectoryOnly) {
     EXPECT_EQ(CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path, n, sys, n), CSTR_EQUAL) << path;
 }
 
+// Once restricted, a library in the program's folder is no longer found by
+// name; where the platform has no such setting, nothing changes.
+TEST(SystemLibrary, NamedLibrariesSkipTheProgramsFolderOnceRestricted) {
+    HMODULE plant = LoadLibraryA("zbplant.dll");
+    ASSERT_NE(plant, nullptr) << "the library beside the tests";
+    FreeLibrary(plant);
+    SetKernelResolver([](const char*) -> FARPROC { return nullptr; });
+    RestrictLibrarySearch();
+    SetKernelResolver(nullptr);
+    plant = LoadLibraryA("zbplant.dll");
+    EXPECT_NE(plant, nullptr) << "without the setting the search stays as it was";
+    FreeLibrary(plant);
+
+    RestrictLibrarySearch();
+    EXPECT_EQ(LoadLibraryA("zbplant.dll"), nullptr);
+    EXPECT_NE(LoadLibraryA("version.dll"), nullptr) << "system libraries still load";
+    // The platform's order again for the tests that follow.
+    using SetDirs = BOOL(WINAPI*)(DWORD);
+    ResolveKernelAs<SetDirs>("SetDefaultDllDirectories")(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    plant = LoadLibraryA("zbplant.dll");
+    EXPECT_NE(plant, nullptr);
+    FreeLibrary(plant);
+}
+
 TEST(RegKeyRead, SizeMismatchAndOversizedTextsCountAsMissing) {
     ScratchKey s;
     RegKey k = s.Sub("Values");
