@@ -160,6 +160,7 @@ BOOL CMainDlg::OnInitDialog() {
     sysinfo::LoadSystemInfo(m_hRootKey, m_detected, m_devices, m_programDir, sysinfo::SystemIniDisplayDriver(),
                             &m_sysInfo);
     for (int i = 0; i < 12; ++i) m_toolCaptions[i] = LoadResString(kCompactCaptions[i].stringId);
+    ScaleControls();
     AttachControls();
     // One read of the catalogue serves the slots and the overall score; each
     // still reports the missing modules it meets.
@@ -233,23 +234,34 @@ void CMainDlg::BuildSystemMenu() {
     DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
 }
 
+// The window at the design size; its controls follow in ScaleControls, once
+// the display mode is known.
 void CMainDlg::ScaleToDesignSize() {
     RECT client = GetClientRect();
-    int w = client.right, h = client.bottom;
-    if (w == 0 || h == 0) return;
-    for (HWND child = GetWindow(m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        RECT r;
-        ::GetWindowRect(child, &r);
-        MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
-        SetWindowPos(child, nullptr, r.left * layout::kDesignWidth / w, r.top * layout::kDesignHeight / h,
-                     (r.right - r.left) * layout::kDesignWidth / w, (r.bottom - r.top) * layout::kDesignHeight / h,
-                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-    }
+    m_templateClient = SIZE{client.right, client.bottom};
     RECT want{0, 0, layout::kDesignWidth, layout::kDesignHeight};
     AdjustWindowRectEx(&want, GetWindowLongA(m_hWnd, GWL_STYLE), FALSE, GetWindowLongA(m_hWnd, GWL_EXSTYLE));
     SetWindowPos(m_hWnd, nullptr, 0, 0, want.right - want.left, want.bottom - want.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     CenterWindow();
+}
+
+// Each control at its size scaled to the design, and straight at its place
+// in the display mode where the layout has one (every row taken as used):
+// one move each instead of two, for start-up's sake. The layout then only
+// moves what is not in place yet.
+void CMainDlg::ScaleControls() {
+    int w = m_templateClient.cx, h = m_templateClient.cy;
+    if (w == 0 || h == 0) return;
+    for (HWND child = GetWindow(m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT r;
+        ::GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+        POINT pt{r.left * layout::kDesignWidth / w, r.top * layout::kDesignHeight / h};
+        layout::ControlOrigin(::GetDlgCtrlID(child), m_options.displayMode, 10, &pt);
+        SetWindowPos(child, nullptr, pt.x, pt.y, (r.right - r.left) * layout::kDesignWidth / w,
+                     (r.bottom - r.top) * layout::kDesignHeight / h, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    }
 }
 
 int CMainDlg::CountUsedItems() const {
@@ -264,7 +276,11 @@ void CMainDlg::ApplyLayout() {
     int used = CountUsedItems();
     for (HWND child = GetWindow(m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         POINT pt;
-        if (layout::ControlOrigin(::GetDlgCtrlID(child), m_options.displayMode, used, &pt))
+        if (!layout::ControlOrigin(::GetDlgCtrlID(child), m_options.displayMode, used, &pt)) continue;
+        RECT r;
+        ::GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 1);
+        if (r.left != pt.x || r.top != pt.y)
             SetWindowPos(child, nullptr, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     }
     SIZE client = layout::ClientSize(m_options.displayMode, used);

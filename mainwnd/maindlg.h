@@ -95,6 +95,7 @@ private:
 
     void BuildSystemMenu();
     void ScaleToDesignSize();
+    void ScaleControls();
     void AttachControls();
     // Item button of a row: the first call attaches it, later ones reload.
     void LoadItemButton(int row, bool fromResource, UINT bitmapId, const std::string& file = std::string());
@@ -136,6 +137,7 @@ private:
     KeptPicture m_face;  // the window's own face under the controls
     std::string m_faceShows;
     RECT m_clientRect{};
+    SIZE m_templateClient{};  // the client size the template's controls were laid out for
     RECT m_logoRect{};
     RECT m_sysPanelRect{3, 30, 309, 426};
     RECT m_sysPanelInner{5, 32, 307, 424};

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "../../res/diapal.h"
+#include "../../mainwnd/layout.h"
 #include "../../res/resource.h"
 #include "zelbr_fixture.h"
 
@@ -109,6 +110,44 @@ TEST_F(DisplayTest, ModeDialogSwitchesTheLayoutInPlaceAndStoresTheBit) {
     EXPECT_EQ(Value(kIni, "Flag"), std::vector<uint8_t>{0x87});
     EXPECT_TRUE(MenuEntryGreyed(main, IDM_EDITINFO));
     EXPECT_EQ(ControlOrigin(main, IDC_EDITINFO).y, 600);
+    CloseMain(main);
+}
+
+// Every control the layout places stands at its place: at start (in the mode
+// stored, with rows left empty pushed down) and after each switch.
+TEST_F(DisplayTest, EveryControlStandsWhereTheLayoutPutsItInBothModes) {
+    MarkNotFirstStart();
+    gui::RegWriteBinary(kIni, "Flag", {0x07});
+    AddModule("ALPHA");
+    AddModule("BETA");
+    AddCatalogue(0, "ALPHA.BNC");
+    AddCatalogue(1, "BETA.BNC");
+    HWND main = StartMain();
+    ASSERT_TRUE(main);
+    auto checkAll = [&](int mode) {
+        int placed = 0;
+        for (HWND c = GetWindow(main, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            POINT want;
+            if (!layout::ControlOrigin(GetDlgCtrlID(c), mode, 2, &want)) continue;
+            ++placed;
+            POINT got = ControlOrigin(main, GetDlgCtrlID(c));
+            EXPECT_TRUE(got.x == want.x && got.y == want.y)
+                << "mode " << mode << ", control " << GetDlgCtrlID(c) << " at " << got.x << "," << got.y
+                << " instead of " << want.x << "," << want.y;
+        }
+        EXPECT_EQ(placed, 61) << "mode " << mode;
+    };
+    checkAll(0);
+    ChooseMode(main, IDC_DISP_SYSINFO);
+    checkAll(1);
+    ChooseMode(main, IDC_DISP_NORMAL);
+    checkAll(0);
+    CloseMain(main);
+
+    gui::RegWriteBinary(kIni, "Flag", {0x0F});
+    main = StartMain();
+    ASSERT_TRUE(main);
+    checkAll(1);
     CloseMain(main);
 }
 
