@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "framework/commonctl.h"
 #include "framework/dialog.h"
 #include "framework/kernelproc.h"
 #include "framework/regkey.h"
@@ -56,6 +57,33 @@ TEST(SystemLibrary, NamedLibrariesSkipTheProgramsFolderOnceRestricted) {
     plant = LoadLibraryA("zbplant.dll");
     EXPECT_NE(plant, nullptr);
     FreeLibrary(plant);
+}
+
+namespace {
+// Ends as soon as it is made.
+class QuickDialog : public CDialog {
+public:
+    explicit QuickDialog(bool commonControls) : CDialog(IDD_ABOUT) { m_commonControls = commonControls; }
+
+protected:
+    BOOL OnInitDialog() override {
+        EndDialog(IDOK);
+        return TRUE;
+    }
+};
+}  // namespace
+
+// The common controls are loaded before a dialog that may hold them is made
+// (Windows does not load them for a template's sake), and not for one that
+// says it holds none. The unit_commonctl run repeats this in a process where
+// nothing has loaded them before.
+TEST(CommonControls, LoadedForTheDialogsThatMayHoldThem) {
+    bool before = commonctl::Loaded();
+    EXPECT_EQ(QuickDialog(false).DoModal(), IDOK);
+    EXPECT_EQ(commonctl::Loaded(), before) << "a dialog without them loads nothing";
+    EXPECT_EQ(QuickDialog(true).DoModal(), IDOK);
+    EXPECT_TRUE(commonctl::Loaded());
+    EXPECT_NE(commonctl::ImageListCreate(16, 16, ILC_COLOR4, 1, 0), nullptr);
 }
 
 TEST(RegKeyRead, SizeMismatchAndOversizedTextsCountAsMissing) {
