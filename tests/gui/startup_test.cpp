@@ -286,7 +286,6 @@ TEST_F(ZelbrTest, ToolTipComesWithTheMouseAndAllButtonsShareIt) {
     CloseMain(main);
 }
 
-
 TEST_F(ZelbrTest, SystemInformationPanelShowsWhatTheMachineIs) {
     MarkNotFirstStart();
     gui::RegWriteBinary(kIni, "Flag", {0x0F});  // display mode 1
