@@ -239,6 +239,7 @@ void CMainDlg::BuildSystemMenu() {
 void CMainDlg::ScaleToDesignSize() {
     RECT client = GetClientRect();
     m_templateClient = SIZE{client.right, client.bottom};
+    if (client.right == 0 || client.bottom == 0) return;
     RECT want{0, 0, layout::kDesignWidth, layout::kDesignHeight};
     AdjustWindowRectEx(&want, GetWindowLongA(m_hWnd, GWL_STYLE), FALSE, GetWindowLongA(m_hWnd, GWL_EXSTYLE));
     SetWindowPos(m_hWnd, nullptr, 0, 0, want.right - want.left, want.bottom - want.top,

@@ -100,14 +100,16 @@ void CImageBtn::DeleteImage() {
 }
 
 LRESULT CImageBtn::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (RelaysToToolTip(msg) && !m_toolAdded) AddTool();
-    if (RelaysToToolTip(msg) && m_tipWnd) {
-        MSG m{};
-        m.hwnd = m_hWnd;
-        m.message = msg;
-        m.wParam = wp;
-        m.lParam = lp;
-        ::SendMessageA(m_tipWnd, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
+    if (RelaysToToolTip(msg)) {
+        if (!m_toolAdded) AddTool();
+        if (m_tipWnd) {
+            MSG m{};
+            m.hwnd = m_hWnd;
+            m.message = msg;
+            m.wParam = wp;
+            m.lParam = lp;
+            ::SendMessageA(m_tipWnd, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
+        }
     }
     if (msg == WM_DESTROY) DeleteImage();
     // The cell covers the whole button: no erase, and the paint goes
