@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <mmsystem.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 
 #include "scratch_key.h"
 
@@ -210,6 +214,36 @@ TEST(Detect, WithoutTheAdapterListNetworkCardsComeFromTheirDeviceClass) {
         EXPECT_EQ(withoutAdapters.disks.size(), withAdapters.disks.size());
     }
     if (madeClass) DeleteKeyTree(HKEY_LOCAL_MACHINE, kNetClassKey);
+}
+
+namespace {
+// Three wave devices, of which the middle one cannot say what it is.
+UINT WINAPI ThreeWaveDevices() { return 3; }
+MMRESULT WINAPI WaveCaps(UINT_PTR i, WAVEOUTCAPSA* caps, UINT size) {
+    if (i == 1 || size < sizeof *caps) return MMSYSERR_ERROR;
+    std::snprintf(caps->szPname, sizeof caps->szPname, "ZELBR Wave %u", static_cast<unsigned>(i));
+    return MMSYSERR_NOERROR;
+}
+FARPROC WaveStandIns(const char* dll, const char* name) {
+    if (strcmp(dll, "winmm.dll")) return nullptr;
+    if (!strcmp(name, "waveOutGetNumDevs")) return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(ThreeWaveDevices));
+    if (!strcmp(name, "waveOutGetDevCapsA")) return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(WaveCaps));
+    return nullptr;
+}
+}  // namespace
+
+// The platform's sound cards are its wave devices, through winmm looked up
+// at run time; without winmm there are none, and nothing else changes.
+TEST(Detect, PlatformSoundCardsAreTheWaveDevicesThatAnswer) {
+    ProcResolver previous = SetProcResolver(WaveStandIns);
+    DeviceLists l = DetectPlatformDevices();
+    SetProcResolver(previous);
+    EXPECT_EQ(l.sound, (std::vector<std::string>{"ZELBR Wave 0", "ZELBR Wave 2"}));
+    Windows95Procs none;
+    DeviceLists without = DetectPlatformDevices();
+    EXPECT_TRUE(without.sound.empty());
+    EXPECT_TRUE(none.Asked("winmm.dll!waveOutGetNumDevs"));
+    EXPECT_EQ(without.disks.size(), l.disks.size());
 }
 
 TEST(Detect, AnEnumerationWithNoLiveDeviceLeavesDetectionToThePlatform) {
