@@ -835,6 +835,7 @@ TEST_F(DisplayTest, ToolButtonsShowTheirTipsUnderTheMouse) {
         std::string got;
         EXPECT_TRUE(gui::WaitFor([&] { return (got = shownTip()) == t.second; }, 6000))
             << t.first << ": \"" << got << "\"";
+        if (t.first == IDC_SETPOS) gui::CaptureScreen(DistDir() + "..\\screenshots\\tool_tip.png");
     }
     SetCursorPos(0, 0);
     CloseMain(main);
