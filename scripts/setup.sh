@@ -11,13 +11,48 @@ missing=()
 for p in "${need_pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
+# A mirror in mid-sync fails "apt-get update" for one index (seen for the
+# i386 security index). Retry; if it stays broken, install from the suites
+# that did download, since a half-read suite leaves the two architectures'
+# candidates at different versions and the resolver gives up.
+update_ok=1
+apt_update() {
+    local i
+    for i in 1 2 3; do
+        apt-get update -qq && return 0
+        echo "setup: apt-get update failed (try $i of 3)" >&2
+        ((i < 3)) && sleep 20
+    done
+    update_ok=0
+}
+apt_install() {
+    if DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >/dev/null; then
+        return 0
+    fi
+    ((update_ok)) && return 1
+    local parts rc=0
+    parts=$(mktemp -d)
+    # Stanzas of deb822 files, lines of the one-line format.
+    for f in /etc/apt/sources.list.d/*.sources; do
+        [[ -e $f ]] || continue
+        awk 'BEGIN { RS = ""; ORS = "\n\n" } !/security/' "$f" > "$parts/$(basename "$f")"
+    done
+    grep -v security /etc/apt/sources.list > "$parts/sources.list" 2>/dev/null || true
+    echo "setup: installing without the security suites" >&2
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        -o Dir::Etc::SourceParts="$parts" -o Dir::Etc::SourceList="$parts/sources.list" \
+        "$@" >/dev/null || rc=$?
+    rm -rf "$parts"
+    return $rc
+}
+
 if ((${#missing[@]})); then
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         dpkg --add-architecture i386
     fi
     echo "setup: installing ${missing[*]}"
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    apt_update
+    apt_install "${missing[@]}"
 fi
 
 # Hosts whose kernel runs no 32-bit code build for x86_64 and use the 64-bit
@@ -29,8 +64,8 @@ if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
     done
     if ((${#missing[@]})); then
         echo "setup: this host runs no 32-bit code; installing ${missing[*]}"
-        apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+        apt_update
+        apt_install "${missing[@]}"
     fi
 fi
 
