@@ -118,10 +118,7 @@ TEST_F(DisplayTest, ModeDialogSwitchesTheLayoutInPlaceAndStoresTheBit) {
 TEST_F(DisplayTest, EveryControlStandsWhereTheLayoutPutsItInBothModes) {
     MarkNotFirstStart();
     gui::RegWriteBinary(kIni, "Flag", {0x07});
-    AddModule("ALPHA");
-    AddModule("BETA");
-    AddCatalogue(0, "ALPHA.BNC");
-    AddCatalogue(1, "BETA.BNC");
+    AddItems({"ALPHA", "BETA"});
     HWND main = StartMain();
     ASSERT_TRUE(main);
     auto checkAll = [&](int mode) {
@@ -599,10 +596,7 @@ TEST_F(DisplayTest, SystemPanelFaceBevelsCaptionsAndLogoAsDrawnByTheRules) {
 TEST_F(DisplayTest, NormalModeCaptionsItemNamesAndBevelsAsDrawnByTheRules) {
     MarkNotFirstStart();
     gui::RegWriteBinary(kIni, "Flag", {0x07});
-    AddModule("ITEMA");
-    AddModule("ITEMB");
-    AddCatalogue(0, "ITEMA.BNC");
-    AddCatalogue(1, "ITEMB.BNC");
+    AddItems({"ITEMA", "ITEMB"});
     HWND main = StartMain();
     ASSERT_TRUE(main);
     SetCursorPos(0, 0);

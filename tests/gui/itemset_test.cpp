@@ -23,10 +23,7 @@ protected:
 
 TEST_F(ItemSetTest, SavedSetComesBackAndAForeignFileChangesNothing) {
     MarkNotFirstStart();
-    AddModule("ALPHA");
-    AddModule("BETA");
-    AddCatalogue(0, "ALPHA.BNC");
-    AddCatalogue(1, "BETA.BNC");
+    AddItems({"ALPHA", "BETA"});
     HWND main = StartMain();
     ASSERT_TRUE(main);
     EXPECT_EQ(ClientHeight(main), 160 + 2 * 35);

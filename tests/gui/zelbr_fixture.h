@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -187,6 +188,14 @@ protected:
         snprintf(key, sizeof key, "%s\\Measure\\%04d", kRoot, index);
         gui::RegWriteString(key, "File", file);
         gui::RegWriteDword(key, "Select", select);
+    }
+    // Normal modules, catalogued and selected in this order from entry 0.
+    void AddItems(std::initializer_list<const char*> bases) {
+        int index = 0;
+        for (const char* base : bases) {
+            AddModule(base);
+            AddCatalogue(index++, std::string(base) + ".BNC");
+        }
     }
     static std::string Launches(const std::string& base) {
         std::string s;
